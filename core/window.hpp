@@ -1,0 +1,75 @@
+// What the three computations use of the main window. The Qt window implements it with its
+// widgets; the tests implement it with a recorder.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/number_values.hpp"
+
+namespace tavix {
+
+// The four text boxes: the interval, the single number, the result area.
+enum class TextBox { txtIni, txtN, txtV, txt };
+
+// The two columns of the factorization table.
+enum class FactorColumn {
+    lblNumFat,  // left: the successive quotients
+    lblFator,   // right: the prime divisor of each step
+};
+
+// The window-wide mouse pointer, by its platform value.
+enum class Pointer { Default = 0, Hourglass = 11 };
+
+// Message box icons, by their platform style value.
+enum class MessageIcon { Critical = 16, Exclamation = 48, Information = 64 };
+
+// Texts are UTF-8. Factor captions hold one row per line, rows separated by a single
+// carriage return (character 13), nothing after the last row.
+class Window {
+public:
+    virtual ~Window() = default;
+
+    virtual std::string text(TextBox box) const = 0;
+    // Replaces the whole text of a box. Taken by value so that a large result moves in.
+    virtual void setText(TextBox box, std::string text) = 0;
+
+    virtual std::string caption(FactorColumn column) const = 0;
+    virtual void setCaption(FactorColumn column, std::string caption) = 0;
+
+    // Shows or hides the rule lneFat between the two factor columns.
+    virtual void setRuleVisible(bool visible) = 0;
+
+    virtual void setPointer(Pointer pointer) = 0;
+
+    // Moves the keyboard focus; the window applies its default-button rule.
+    virtual void setFocus(TextBox box) = 0;
+
+    // A modal message box titled "Tavix" with an OK button; returns when the user closes it.
+    virtual void showMessage(std::string_view message, MessageIcon icon) = 0;
+};
+
+// The carriage return that separates the rows of a factor column.
+inline constexpr char kRowSeparator = '\r';
+
+// The texts the computations show.
+namespace texts {
+inline constexpr std::string_view kOverflow = "Valor acima da memória.";
+inline constexpr std::string_view kOtherError = "Ocorreu um erro.";
+inline constexpr std::string_view kNoInterval = "Intervalo inexistente. Verifique.";
+inline constexpr std::string_view kNoPrimes = "Não há números primos neste intervalo";
+inline constexpr std::string_view kOnlyTwo = "Total de 1 número primo: 2";
+inline constexpr std::string_view kTwoAndThree = "Total de 2 números primos: 2, 3";
+inline constexpr std::string_view kOnePrimePrefix = "Total de 1 número primo: ";
+inline constexpr std::string_view kCountPrefix = "Total de ";
+inline constexpr std::string_view kCountSuffix = " números primos: ";
+inline constexpr std::string_view kIsPrime = " é um número primo";
+inline constexpr std::string_view kIsNotPrime = " não é um número primo";
+}  // namespace texts
+
+// The message an error report shows for an error number.
+inline std::string_view errorMessageFor(int errorNumber) {
+    return errorNumber == kOverflowErrorNumber ? texts::kOverflow : texts::kOtherError;
+}
+
+}  // namespace tavix

@@ -1,0 +1,103 @@
+#include "support/recording_window.hpp"
+
+#include <algorithm>
+
+namespace tavix::testing {
+
+const char* nameOf(TextBox box) {
+    switch (box) {
+        case TextBox::txtIni: return "txtIni";
+        case TextBox::txtN: return "txtN";
+        case TextBox::txtV: return "txtV";
+        case TextBox::txt: return "txt";
+    }
+    return "?";
+}
+
+const char* nameOf(FactorColumn column) {
+    return column == FactorColumn::lblNumFat ? "lblNumFat" : "lblFator";
+}
+
+std::string describe(const WindowState& s) {
+    auto rows = [](std::string text) {
+        std::replace(text.begin(), text.end(), kRowSeparator, '/');
+        return text;
+    };
+    return "txtIni=[" + s.txtIni + "] txtN=[" + s.txtN + "] txtV=[" + s.txtV + "] txt=[" + s.txt +
+           "] lblNumFat=[" + rows(s.lblNumFat) + "] lblFator=[" + rows(s.lblFator) +
+           "] rule=" + (s.ruleVisible ? "shown" : "hidden") +
+           " pointer=" + std::to_string(static_cast<int>(s.pointer)) +
+           " focus=" + (s.focus ? nameOf(*s.focus) : "-");
+}
+
+std::vector<std::string> RecordingWindow::story() const {
+    std::vector<std::string> lines = transcript;
+    lines.push_back("end | " + describe(state));
+    return lines;
+}
+
+std::string& RecordingWindow::field(TextBox box) {
+    switch (box) {
+        case TextBox::txtIni: return state.txtIni;
+        case TextBox::txtN: return state.txtN;
+        case TextBox::txtV: return state.txtV;
+        case TextBox::txt: break;
+    }
+    return state.txt;
+}
+
+std::string& RecordingWindow::field(FactorColumn column) {
+    return column == FactorColumn::lblNumFat ? state.lblNumFat : state.lblFator;
+}
+
+void RecordingWindow::log(std::string line) {
+    if (recording) calls.push_back(std::move(line));
+}
+
+void RecordingWindow::observe(std::string event) {
+    if (recording) transcript.push_back(event + " | " + describe(state));
+    log(std::move(event));
+}
+
+std::string RecordingWindow::text(TextBox box) const {
+    return const_cast<RecordingWindow*>(this)->field(box);
+}
+
+void RecordingWindow::setText(TextBox box, std::string text) {
+    if (beforeWrite) beforeWrite();
+    if (recording) log(std::string("text ") + nameOf(box) + "=" + text);
+    field(box) = std::move(text);
+}
+
+std::string RecordingWindow::caption(FactorColumn column) const {
+    return const_cast<RecordingWindow*>(this)->field(column);
+}
+
+void RecordingWindow::setCaption(FactorColumn column, std::string caption) {
+    if (beforeWrite) beforeWrite();
+    if (recording) log(std::string("caption ") + nameOf(column) + "=" + caption);
+    field(column) = std::move(caption);
+}
+
+void RecordingWindow::setRuleVisible(bool visible) {
+    if (beforeWrite) beforeWrite();
+    state.ruleVisible = visible;
+    log(visible ? "rule shown" : "rule hidden");
+}
+
+void RecordingWindow::setPointer(Pointer pointer) {
+    state.pointer = pointer;
+    observe("pointer " + std::to_string(static_cast<int>(pointer)));
+}
+
+void RecordingWindow::setFocus(TextBox box) {
+    state.focus = box;
+    observe(std::string("focus ") + nameOf(box));
+}
+
+void RecordingWindow::showMessage(std::string_view message, MessageIcon icon) {
+    messages.push_back({std::string(message), icon, state.pointer});
+    observe("message " + std::to_string(static_cast<int>(icon)) + " " + std::string(message));
+}
+
+}  // namespace tavix::testing

@@ -1,0 +1,79 @@
+// A window made of plain values that records every call the computations make.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/window.hpp"
+
+namespace tavix::testing {
+
+struct WindowState {
+    std::string txtIni, txtN, txtV, txt;
+    std::string lblNumFat, lblFator;
+    bool ruleVisible = false;
+    Pointer pointer = Pointer::Default;
+    std::optional<TextBox> focus;
+
+    bool operator==(const WindowState&) const = default;
+};
+
+const char* nameOf(TextBox box);
+const char* nameOf(FactorColumn column);
+
+class RecordingWindow : public Window {
+public:
+    RecordingWindow() = default;
+    explicit RecordingWindow(WindowState initial) : state(std::move(initial)) {}
+
+    // What the window shows now. Tests may set it before a click.
+    WindowState state;
+
+    // Every call, in order, one readable line each ("text txt=…", "pointer 11",
+    // "focus txtIni", "message 16 Valor acima da memória.", …).
+    std::vector<std::string> calls;
+
+    // The moments a person can observe (pointer, focus, message box), each with the state
+    // of every control at that moment. Writes in between are not painted while a
+    // computation runs, so two computations that agree on this agree on what is seen.
+    std::vector<std::string> transcript;
+
+    // Whether to log writes in `calls` and to keep the transcript (off for benchmarks).
+    bool recording = true;
+
+    // Called before every write to the window; a test may throw from it to provoke an error.
+    std::function<void()> beforeWrite;
+
+    // Message boxes shown, in order.
+    struct Message {
+        std::string text;
+        MessageIcon icon;
+        Pointer pointerWhenShown;
+    };
+    std::vector<Message> messages;
+
+    // The transcript followed by the final state: the whole visible story of a click.
+    std::vector<std::string> story() const;
+
+    std::string text(TextBox box) const override;
+    void setText(TextBox box, std::string text) override;
+    std::string caption(FactorColumn column) const override;
+    void setCaption(FactorColumn column, std::string caption) override;
+    void setRuleVisible(bool visible) override;
+    void setPointer(Pointer pointer) override;
+    void setFocus(TextBox box) override;
+    void showMessage(std::string_view message, MessageIcon icon) override;
+
+private:
+    std::string& field(TextBox box);
+    std::string& field(FactorColumn column);
+    void log(std::string line);
+    void observe(std::string event);
+};
+
+// The state as one readable line; carriage returns in the columns print as '/'.
+std::string describe(const WindowState& state);
+
+}  // namespace tavix::testing
