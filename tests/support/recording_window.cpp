@@ -36,18 +36,20 @@ std::vector<std::string> RecordingWindow::story() const {
     return lines;
 }
 
-std::string& RecordingWindow::field(TextBox box) {
+template <class Self>
+auto& RecordingWindow::field(Self& self, TextBox box) {
     switch (box) {
-        case TextBox::txtIni: return state.txtIni;
-        case TextBox::txtN: return state.txtN;
-        case TextBox::txtV: return state.txtV;
+        case TextBox::txtIni: return self.state.txtIni;
+        case TextBox::txtN: return self.state.txtN;
+        case TextBox::txtV: return self.state.txtV;
         case TextBox::txt: break;
     }
-    return state.txt;
+    return self.state.txt;
 }
 
-std::string& RecordingWindow::field(FactorColumn column) {
-    return column == FactorColumn::lblNumFat ? state.lblNumFat : state.lblFator;
+template <class Self>
+auto& RecordingWindow::field(Self& self, FactorColumn column) {
+    return column == FactorColumn::lblNumFat ? self.state.lblNumFat : self.state.lblFator;
 }
 
 void RecordingWindow::log(std::string line) {
@@ -60,23 +62,23 @@ void RecordingWindow::observe(std::string event) {
 }
 
 std::string RecordingWindow::text(TextBox box) const {
-    return const_cast<RecordingWindow*>(this)->field(box);
+    return field(*this, box);
 }
 
 void RecordingWindow::setText(TextBox box, std::string text) {
     if (beforeWrite) beforeWrite();
     if (recording) log(std::string("text ") + nameOf(box) + "=" + text);
-    field(box) = std::move(text);
+    field(*this, box) = std::move(text);
 }
 
 std::string RecordingWindow::caption(FactorColumn column) const {
-    return const_cast<RecordingWindow*>(this)->field(column);
+    return field(*this, column);
 }
 
 void RecordingWindow::setCaption(FactorColumn column, std::string caption) {
     if (beforeWrite) beforeWrite();
     if (recording) log(std::string("caption ") + nameOf(column) + "=" + caption);
-    field(column) = std::move(caption);
+    field(*this, column) = std::move(caption);
 }
 
 void RecordingWindow::setRuleVisible(bool visible) {

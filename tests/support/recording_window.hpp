@@ -67,8 +67,10 @@ public:
     void showMessage(std::string_view message, MessageIcon icon) override;
 
 private:
-    std::string& field(TextBox box);
-    std::string& field(FactorColumn column);
+    template <class Self>
+    static auto& field(Self& self, TextBox box);
+    template <class Self>
+    static auto& field(Self& self, FactorColumn column);
     void log(std::string line);
     void observe(std::string event);
 };
