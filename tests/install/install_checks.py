@@ -245,9 +245,7 @@ def cmd_deb(build, stage, version):
         program = os.path.join(unpacked, "usr/bin/tavix")
         kind = run("file", "-b", program).stdout
         check(", stripped" in kind, f"the packaged program is not stripped: {kind.strip()}")
-        check(elf_rpath(program) == [], f"the packaged program keeps a run path")
-        control = run("dpkg-deb", "--ctrl-tarfile", deb)
-        check(control.returncode == 0, "no control archive")
+        check(elf_rpath(program) == [], "the packaged program keeps a run path")
 
 
 def x_windows_of(pid):
