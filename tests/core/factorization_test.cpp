@@ -77,7 +77,7 @@ TEST(cmdFatorar_Click, WholeNumbers) {
     const Expected cases[] = {
         {"0", "", "", false, {}},
         {"abc", "", "", false, {}},
-        {"-5", "", "", false, {}},
+        {"-7", "", "", false, {}},
         {"1", "", "", false, {"pointer 11", "pointer 0"}},
         {"2", "2/1", "2", true, kPrime},
         {"3", "3/1", "3", true, kPrime},
