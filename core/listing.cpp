@@ -3,6 +3,7 @@
 // What the window shows is what testing every candidate by trial division and appending
 // each prime to txt would show; the primes come from a segmented sieve instead, and the
 // text is built once and written once.
+#include <cstdint>
 #include <exception>
 #include <string>
 

@@ -1,5 +1,6 @@
 #include "core/listing_plan.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 #include <string>
