@@ -37,8 +37,9 @@ void registerListing(const std::string& name, Click click, const std::string& fi
     auto* benchmark = benchmark::RegisterBenchmark(
         name.c_str(), [=](benchmark::State& state) { runListing(state, click, first, last); });
     benchmark->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(repetitions);
-    if (iterations > 0)
+    if (iterations > 0) {
         benchmark->Iterations(iterations);
+    }
 }
 
 const bool registered = [] {
