@@ -13,7 +13,8 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 sanitize="$root/build-sanitize"
 if [ ! -f "$sanitize/build.ninja" ]; then
-    cmake -S "$root" -B "$sanitize" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    # -O1: full stack traces, and it compiles faster than -O2 under the sanitizers.
+    cmake -S "$root" -B "$sanitize" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 \
         -DTAVIX_SANITIZE=ON -DTAVIX_UI=OFF -DTAVIX_BENCH=OFF >/dev/null
 fi
 cmake --build "$sanitize"

@@ -19,15 +19,20 @@ using testing::RecordingWindow;
 using testing::WindowState;
 using Click = std::function<void(Window&, const NumberFormat&)>;
 
-// A recording window that fails once: at its n-th write, or at its first message box.
+// A recording window that fails once: at its n-th write, or at its first message box. A
+// write fails with std::bad_alloc or, for a negative n, with something that is not a
+// std::exception at all.
 class FailingWindow : public RecordingWindow {
   public:
     FailingWindow(WindowState prior, int failingWrite, bool failingMessage)
         : RecordingWindow(std::move(prior)), failingMessage_(failingMessage) {
-        if (failingWrite > 0) {
+        if (failingWrite != 0) {
             beforeWrite = [this, failingWrite] {
-                if (++writes_ == failingWrite)
+                ++writes_;
+                if (writes_ == failingWrite)
                     throw std::bad_alloc();
+                if (-writes_ == failingWrite)
+                    throw 42;
             };
         }
     }
@@ -64,6 +69,13 @@ WindowState withTxtV(const char* text) {
     return state;
 }
 
+WindowState withInterval(const char* first, const char* last) {
+    WindowState state;
+    state.txtIni = first;
+    state.txtN = last;
+    return state;
+}
+
 void checkTrapThenNextClick(const ErrorPath& path) {
     SCOPED_TRACE(path.where);
     FailingWindow window(path.prior, path.failingWrite, path.failingMessage);
@@ -85,6 +97,31 @@ void checkTrapThenNextClick(const ErrorPath& path) {
     path.click(fresh, fullStopFormat());
     EXPECT_EQ(window.story(), fresh.story());
     path.checkAnswer(window);
+}
+
+TEST(ErrorTraps, cmdCalc_ClickThenAnotherListing) {
+    auto retype = [](WindowState& state) {
+        state.txtIni = "10";
+        state.txtN = "30";
+    };
+    auto answer = [](const RecordingWindow& window) {
+        EXPECT_EQ(window.state.txt, "Total de 6 números primos: 11, 13, 17, 19, 23, 29");
+        EXPECT_TRUE(window.messages.empty());
+    };
+    // Running out of memory needs a process of its own: the listing's own tests do that.
+    // Writes of a listing: txt emptied, the "0" of an empty txtIni, the start "2, 3", the list.
+    const ErrorPath paths[] = {
+        {"overflow", cmdCalc_Click, withInterval("2147483640", "2147483650"), 0, false,
+         texts::kOverflow, TextBox::txtIni, retype, answer},
+        {"overflow while reading", cmdCalc_Click, withInterval("1e400", "5"), 0, false,
+         texts::kOverflow, TextBox::txtIni, retype, answer},
+        {"other error", cmdCalc_Click, withInterval("", "100"), 2, false, texts::kOtherError,
+         TextBox::txtIni, retype, answer},
+        {"not a std::exception", cmdCalc_Click, withInterval("", "100"), -3, false,
+         texts::kOtherError, TextBox::txtIni, retype, answer},
+    };
+    for (const ErrorPath& path : paths)
+        checkTrapThenNextClick(path);
 }
 
 TEST(ErrorTraps, cmdV_ClickThenAnotherCheck) {

@@ -53,6 +53,62 @@ Calls verdict(const std::string& message, int icon) {
     return {"pointer 11", "pointer 0", "message " + std::to_string(icon) + " " + message};
 }
 
+TEST(cmdCalc_ClickWithLongTexts, GivesTheOrdinaryOutcome) {
+    const std::string tenToThirty = "Total de 6 números primos: 11, 13, 17, 19, 23, 29";
+    const std::string upToThirty = "Total de 10 números primos: 2, 3, 5, 7, 11, 13, 17, 19, 23, 29";
+    const std::string sevenToThirty = "Total de 7 números primos: 7, 11, 13, 17, 19, 23, 29";
+    const std::string upToSeven = "Total de 4 números primos: 2, 3, 5, 7";
+    const std::string overflow(texts::kOverflow);
+    // The long text goes into one box, the other holds a short number. "" for the message:
+    // none; "silent": no message, no hourglass, txt left empty.
+    const struct {
+        LongText text;
+        TextBox box;
+        const char* other;
+        std::string txt;
+        std::string message;
+    } cases[] = {
+        {{"a million digits", kDigits}, TextBox::txtIni, "30", "", overflow},
+        {{"a million digits", kDigits}, TextBox::txtN, "10", "", overflow},
+        {{"a huge exponent", kHugeExponent}, TextBox::txtN, "10", "", overflow},
+        {{"a tiny exponent", kTinyExponent}, TextBox::txtN, "0", std::string(texts::kNoPrimes), ""},
+        {{"zeros, then 7", kZerosThenSeven}, TextBox::txtIni, "30", sevenToThirty, ""},
+        {{"zeros, then 7", kZerosThenSeven}, TextBox::txtN, "", upToSeven, ""},
+        {{"a million groups", kGroups}, TextBox::txtIni, "30", upToThirty, ""},
+        {{"blanks around 7", kBlanksAroundSeven}, TextBox::txtN, "0", upToSeven, ""},
+        {{"a million blanks", kBlanks}, TextBox::txtIni, "30", "", "silent"},
+        {{"a million blanks", kBlanks}, TextBox::txtN, "", "", "silent"},
+        {{"mixed scripts", kScripts}, TextBox::txtIni, "30", "", "silent"},
+        {{"digits, then mixed scripts", kDigitsThenScripts}, TextBox::txtN, "10", "", "silent"},
+        {{"invalid UTF-8", kInvalidUtf8}, TextBox::txtN, "10", "", "silent"},
+        {{"digits, then invalid UTF-8", kDigitsThenInvalid}, TextBox::txtIni, "10", "", "silent"},
+    };
+    for (const auto& c : cases) {
+        const bool first = c.box == TextBox::txtIni;
+        WindowState prior;
+        prior.txtIni = first ? c.text.text : c.other;
+        prior.txtN = first ? c.other : c.text.text;
+        prior.txt = "resultado anterior";
+        RecordingWindow window(prior);
+        cmdCalc_Click(window, fullStopFormat());
+        const char* where = first ? " in txtIni" : " in txtN";
+        EXPECT_EQ(window.state.txt, c.txt) << c.text.name << where;
+        EXPECT_EQ(window.state.pointer, Pointer::Default) << c.text.name << where;
+        if (c.message == "silent") {
+            EXPECT_TRUE(window.messages.empty()) << c.text.name << where;
+            EXPECT_EQ(window.state.focus, std::nullopt) << c.text.name << where;
+            for (const std::string& call : window.calls)
+                EXPECT_FALSE(call.starts_with("pointer")) << c.text.name << where;
+        } else if (c.message.empty()) {
+            EXPECT_TRUE(window.messages.empty()) << c.text.name << where;
+        } else {
+            ASSERT_EQ(window.messages.size(), 1u) << c.text.name << where;
+            EXPECT_EQ(window.messages[0].text, c.message) << c.text.name << where;
+            EXPECT_EQ(window.state.focus, TextBox::txtIni) << c.text.name << where;
+        }
+    }
+}
+
 TEST(cmdV_ClickWithLongTexts, GivesTheOrdinaryOutcome) {
     const struct {
         LongText text;
