@@ -16,4 +16,4 @@ if [ ! -f "$build/build.ninja" ] ||
         -DCMAKE_CXX_COMPILER=clang++ -DTAVIX_FUZZ=ON -DTAVIX_FUZZ_SECONDS="$seconds" >/dev/null
 fi
 cmake --build "$build" --target tavix_fuzz
-ctest --test-dir "$build" -L fuzz --output-on-failure "$@"
+ctest --test-dir "$build" -L fuzz --output-on-failure -j2 "$@"

@@ -4,7 +4,6 @@
 // would: nothing is left half-done between clicks.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <new>
 #include <string>
 #include <vector>
@@ -17,7 +16,7 @@ namespace {
 
 using testing::RecordingWindow;
 using testing::WindowState;
-using Click = std::function<void(Window&, const NumberFormat&)>;
+using Click = void (*)(Window&, const NumberFormat&);
 
 // A recording window that fails once: at its n-th write, or at its first message box. A
 // write fails with std::bad_alloc or, for a negative n, with something that is not a
@@ -59,8 +58,8 @@ struct ErrorPath {
     std::string_view message;
     TextBox focus;
     // The second click: new texts in the boxes, and what it must show.
-    std::function<void(WindowState&)> retype;
-    std::function<void(const RecordingWindow&)> checkAnswer;
+    void (*retype)(WindowState&);
+    void (*checkAnswer)(const RecordingWindow&);
 };
 
 WindowState withTxtV(const char* text) {
