@@ -22,7 +22,9 @@ std::string_view ResultMimeData::bytes() const {
     return std::string_view(*text_).substr(begin_, end_ - begin_);
 }
 
-QStringList ResultMimeData::formats() const { return {kPlainText, kUtf8Text}; }
+QStringList ResultMimeData::formats() const {
+    return {kPlainText, kUtf8Text};
+}
 
 bool ResultMimeData::hasFormat(const QString& mimeType) const {
     return mimeType == kPlainText || mimeType == kUtf8Text;

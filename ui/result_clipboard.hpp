@@ -13,7 +13,7 @@ namespace tavix::ui {
 
 class ResultMimeData : public QMimeData {
     Q_OBJECT
-public:
+  public:
     // Shares the text, so that the copy outlives a later result in the window.
     ResultMimeData(std::shared_ptr<const std::string> text, std::size_t begin, std::size_t end);
 
@@ -22,10 +22,10 @@ public:
     QStringList formats() const override;
     bool hasFormat(const QString& mimeType) const override;
 
-protected:
+  protected:
     QVariant retrieveData(const QString& mimeType, QMetaType type) const override;
 
-private:
+  private:
     std::shared_ptr<const std::string> text_;
     std::size_t begin_;
     std::size_t end_;

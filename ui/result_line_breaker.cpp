@@ -32,7 +32,9 @@ std::uint64_t blankBits(std::uint64_t word) {
     return ~(((y & kLowBits) + kLowBits) | y | kLowBits);
 }
 
-Width toWidth(qreal pixels) { return qRound64(pixels * kWidthUnit); }
+Width toWidth(qreal pixels) {
+    return qRound64(pixels * kWidthUnit);
+}
 
 }  // namespace
 
@@ -93,8 +95,8 @@ LineSpan LineBreaker::line(std::size_t start) const {
                 break;
             }
             const unsigned char* b = bytes + i;
-            const Width sum = table[b[0]] + table[b[1]] + table[b[2]] + table[b[3]] +
-                              table[b[4]] + table[b[5]] + table[b[6]] + table[b[7]];
+            const Width sum = table[b[0]] + table[b[1]] + table[b[2]] + table[b[3]] + table[b[4]] +
+                              table[b[5]] + table[b[6]] + table[b[7]];
             if (x + sum > lineWidth_) {
                 break;
             }
@@ -109,7 +111,12 @@ LineSpan LineBreaker::line(std::size_t start) const {
         while (i < slowEnd) {
             const unsigned char c = bytes[i];
             if (c == ' ') {
-                x += blank;  // blanks hang past the edge rather than break a line
+                // Blanks hang past the edge rather than break a line, up to a line's width
+                // more: a run of blanks longer than that goes on on the next line.
+                if (x > 2 * lineWidth_ && i > start) {
+                    return {start, i, i, false};
+                }
+                x += blank;
                 breakAt = ++i;
                 continue;
             }

@@ -33,7 +33,7 @@ struct LayoutFont {
 // Advance widths of characters. Printable ASCII comes from a table; other characters are
 // measured once and remembered. Not thread-safe: each thread uses an object of its own.
 class CharWidths {
-public:
+  public:
     explicit CharWidths(const LayoutFont& font);
     CharWidths(const CharWidths&) = delete;
     CharWidths& operator=(const CharWidths&) = delete;
@@ -48,7 +48,7 @@ public:
 
     const QFont& font() const { return font_; }
 
-private:
+  private:
     QFont font_;
     QFontMetricsF metrics_;
     std::array<std::int32_t, 256> byteTable_{};
@@ -73,7 +73,7 @@ struct LineSpan {
 // the line between characters. Line feeds, carriage returns and CR LF end a line. A line that
 // starts a text, or follows a line break, is a line start; so is each `next` of a line start.
 class LineBreaker {
-public:
+  public:
     LineBreaker(std::string_view text, CharWidths& widths, Width lineWidth)
         : text_(text), widths_(widths), lineWidth_(lineWidth) {}
 
@@ -93,7 +93,7 @@ public:
     // The advance of the character at `pos`, drawn at x on its line; sets its byte length.
     Width advance(Width x, std::size_t pos, int* length) const;
 
-private:
+  private:
     std::string_view text_;
     CharWidths& widths_;
     Width lineWidth_;

@@ -17,7 +17,7 @@
 namespace tavix::ui {
 
 class LineIndex {
-public:
+  public:
     static constexpr std::int64_t kLinesPerSample = 64;
     // Texts up to this size are laid out at once on the calling thread.
     static constexpr std::size_t kSynchronousBytes = 1 << 20;
@@ -47,7 +47,7 @@ public:
     // Memory the samples take, in bytes.
     std::size_t memoryUse() const;
 
-private:
+  private:
     static constexpr std::size_t kBlock = 4096;
 
     void run(const std::stop_token& stop);

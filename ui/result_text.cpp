@@ -7,7 +7,9 @@ namespace tavix::ui {
 
 namespace {
 
-bool isContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+bool isContinuation(unsigned char b) {
+    return (b & 0xC0) == 0x80;
+}
 
 // True when the eight bytes at p are all ASCII.
 bool asciiWord(const char* p) {
@@ -35,7 +37,9 @@ CharClass classOf(char byte) {
 
 }  // namespace
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::size_t wordStart(std::string_view text, std::size_t pos) {
     if (pos >= text.size()) {
@@ -196,9 +200,9 @@ std::size_t Utf16Offsets::toBytes(std::int64_t utf16Offset) const {
     if (utf16Offset >= length_) {
         return text_.size();
     }
-    auto it = std::upper_bound(
-        checkpoints_.begin(), checkpoints_.end(), utf16Offset,
-        [](std::int64_t units, const Checkpoint& c) { return units < c.utf16; });
+    auto it =
+        std::upper_bound(checkpoints_.begin(), checkpoints_.end(), utf16Offset,
+                         [](std::int64_t units, const Checkpoint& c) { return units < c.utf16; });
     const Checkpoint& from = *std::prev(it);
     std::size_t pos = from.byte;
     std::int64_t units = from.utf16;

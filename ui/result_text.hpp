@@ -39,7 +39,7 @@ std::int64_t utf16Length(std::string_view text, std::size_t begin, std::size_t e
 // Byte offset <-> UTF-16 offset, for a text that does not change. Keeps the offsets of the first
 // character of every 64 KiB block, so a translation decodes at most about one block.
 class Utf16Offsets {
-public:
+  public:
     explicit Utf16Offsets(std::string_view text);
 
     std::int64_t length() const { return length_; }
@@ -48,11 +48,11 @@ public:
     // surrogate pair for its second half), clamped to the text.
     std::size_t toBytes(std::int64_t utf16Offset) const;
 
-private:
+  private:
     static constexpr std::size_t kBlockBytes = 64 * 1024;
     std::string_view text_;
     struct Checkpoint {
-        std::size_t byte;     // first character starting at or after i * kBlockBytes
+        std::size_t byte;  // first character starting at or after i * kBlockBytes
         std::int64_t utf16;
     };
     std::vector<Checkpoint> checkpoints_;

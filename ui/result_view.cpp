@@ -93,7 +93,9 @@ void ResultView::setText(std::string utf8) {
     }
 }
 
-void ResultView::clear() { setText({}); }
+void ResultView::clear() {
+    setText({});
+}
 
 std::string_view ResultView::selectedText() const {
     return std::string_view(*text_).substr(selectionStart(), selectionEnd() - selectionStart());
@@ -108,9 +110,13 @@ const Utf16Offsets& ResultView::utf16Offsets() const {
 
 // ---- Layout --------------------------------------------------------------------------------
 
-LineBreaker ResultView::breaker() const { return LineBreaker(*text_, *widths_, lineWidth_); }
+LineBreaker ResultView::breaker() const {
+    return LineBreaker(*text_, *widths_, lineWidth_);
+}
 
-LineSpan ResultView::lineAt(std::size_t start) const { return breaker().line(start); }
+LineSpan ResultView::lineAt(std::size_t start) const {
+    return breaker().line(start);
+}
 
 std::vector<LineSpan> ResultView::linesFrom(std::size_t start, int count) const {
     std::vector<LineSpan> lines;
@@ -225,7 +231,9 @@ void ResultView::layoutProgressed(std::uint64_t generation) {
     viewport()->update();
 }
 
-bool ResultView::isLayoutComplete() const { return index_ && index_->complete(); }
+bool ResultView::isLayoutComplete() const {
+    return index_ && index_->complete();
+}
 
 void ResultView::waitForLayout() {
     if (index_) {
@@ -234,7 +242,9 @@ void ResultView::waitForLayout() {
     }
 }
 
-std::size_t ResultView::layoutMemoryUse() const { return index_ ? index_->memoryUse() : 0; }
+std::size_t ResultView::layoutMemoryUse() const {
+    return index_ ? index_->memoryUse() : 0;
+}
 
 double ResultView::bytesPerLine() const {
     const std::int64_t samples = index_ ? index_->sampleCount() : 0;
@@ -261,7 +271,8 @@ std::int64_t ResultView::lineCount() const {
     const std::int64_t samples = index_->sampleCount();
     const std::int64_t lastLine = (samples - 1) * LineIndex::kLinesPerSample;
     const std::size_t lastStart = index_->sample(samples - 1);
-    return lastLine + 1 + static_cast<std::int64_t>(double(text_->size() - lastStart) / bytesPerLine());
+    return lastLine + 1 +
+           static_cast<std::int64_t>(double(text_->size() - lastStart) / bytesPerLine());
 }
 
 std::optional<std::int64_t> ResultView::exactLineOf(std::size_t pos) const {
@@ -329,13 +340,15 @@ std::size_t ResultView::guessLineStart(std::size_t pos) const {
     const std::size_t limit = pos > reach ? pos - reach : 0;
     for (std::size_t i = pos; i > limit; --i) {
         const char c = text[i - 1];
-        if (c == ' ' || c == '\t' || c == '\n' || (c == '\r' && (i == text.size() || text[i] != '\n'))) {
+        if (c == ' ' || c == '\t' || c == '\n' ||
+            (c == '\r' && (i == text.size() || text[i] != '\n'))) {
             return i;
         }
     }
     // No blank nearby: any character boundary will do.
     std::size_t start = limit;
-    while (start > 0 && start < text.size() && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) {
+    while (start > 0 && start < text.size() &&
+           (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) {
         --start;
     }
     return start;
@@ -436,8 +449,9 @@ std::int64_t ResultView::scrollLines(std::int64_t delta) {
             }
             starts.push_back(span.next);
         }
-        const std::int64_t step =
-            std::min<std::int64_t>(delta, std::int64_t(starts.size()) - std::min<std::int64_t>(rows, std::int64_t(starts.size())));
+        const std::int64_t step = std::min<std::int64_t>(
+            delta, std::int64_t(starts.size()) -
+                       std::min<std::int64_t>(rows, std::int64_t(starts.size())));
         if (step <= 0) {
             return 0;
         }
@@ -463,7 +477,8 @@ std::int64_t ResultView::scrollLines(std::int64_t delta) {
     }
     // Wrap provisionally from far enough above.
     const std::size_t reach = std::size_t(up + 2) * maxBytesPerLine();
-    const std::vector<std::size_t> starts = provisionalStarts(top_ > reach ? top_ - reach : 0, top_);
+    const std::vector<std::size_t> starts =
+        provisionalStarts(top_ > reach ? top_ - reach : 0, top_);
     const std::int64_t here = std::int64_t(starts.size()) - 1;
     const std::int64_t target = std::max<std::int64_t>(0, here - up);
     followEnd_ = false;
@@ -485,7 +500,8 @@ void ResultView::scrollToEnd() {
     // when the layout is done.
     const std::size_t size = text_->size();
     const std::size_t reach = std::size_t(rows + 2) * maxBytesPerLine();
-    const std::vector<std::size_t> starts = provisionalStarts(size > reach ? size - reach : 0, size);
+    const std::vector<std::size_t> starts =
+        provisionalStarts(size > reach ? size - reach : 0, size);
     const std::size_t first = starts.size() > std::size_t(rows) ? starts.size() - rows : 0;
     setTopProvisional(starts[first], maxTopLine());
     followEnd_ = !topExact_;
@@ -548,7 +564,8 @@ void ResultView::ensureVisible(std::size_t pos) {
             return;
         }
         const std::size_t reach = std::size_t(rows + 2) * maxBytesPerLine();
-        const std::vector<std::size_t> starts = provisionalStarts(pos > reach ? pos - reach : 0, pos);
+        const std::vector<std::size_t> starts =
+            provisionalStarts(pos > reach ? pos - reach : 0, pos);
         const std::size_t first = starts.size() > std::size_t(rows) ? starts.size() - rows : 0;
         followEnd_ = false;
         setTopProvisional(starts[first], topLine_);
@@ -626,8 +643,8 @@ void ResultView::paintEvent(QPaintEvent*) {
     const auto px = [](Width x) { return qreal(kMargin) + qreal(x) / kWidthUnit; };
 
     // Draws text[from, to) of a line in runs between tabs.
-    const auto drawPiece = [&](const LineSpan& line, std::size_t from, std::size_t to, qreal baseline,
-                               const QColor& color) {
+    const auto drawPiece = [&](const LineSpan& line, std::size_t from, std::size_t to,
+                               qreal baseline, const QColor& color) {
         if (from >= to) {
             return;
         }
@@ -640,14 +657,16 @@ void ResultView::paintEvent(QPaintEvent*) {
             int length;
             const Width w = lines.advance(x, i, &length);
             if (text[i] == '\t') {
-                painter.drawText(QPointF(px(runX), baseline), fromUtf8(text.substr(runStart, i - runStart)));
+                painter.drawText(QPointF(px(runX), baseline),
+                                 fromUtf8(text.substr(runStart, i - runStart)));
                 runStart = i + 1;
                 runX = x + w;
             }
             x += w;
             i += length;
         }
-        painter.drawText(QPointF(px(runX), baseline), fromUtf8(text.substr(runStart, to - runStart)));
+        painter.drawText(QPointF(px(runX), baseline),
+                         fromUtf8(text.substr(runStart, to - runStart)));
     };
 
     int y = kMargin;
@@ -746,65 +765,66 @@ void ResultView::moveCaret(Motion motion, bool extend) {
     Width keepX = -1;
     std::size_t pos = caret_;
     switch (motion) {
-    case Motion::NextChar:
-        pos = collapse ? selectionEnd() : nextCharBoundary(text, caret_);
-        break;
-    case Motion::PreviousChar:
-        pos = collapse ? selectionStart() : previousCharBoundary(text, caret_);
-        break;
-    case Motion::NextWord:
-        // To the start of the next word, as in the system's text boxes.
-        pos = wordEnd(text, caret_);
-        while (pos < text.size() && isBlank(text[pos])) {
-            ++pos;
+        case Motion::NextChar:
+            pos = collapse ? selectionEnd() : nextCharBoundary(text, caret_);
+            break;
+        case Motion::PreviousChar:
+            pos = collapse ? selectionStart() : previousCharBoundary(text, caret_);
+            break;
+        case Motion::NextWord:
+            // To the start of the next word, as in the system's text boxes.
+            pos = wordEnd(text, caret_);
+            while (pos < text.size() && isBlank(text[pos])) {
+                ++pos;
+            }
+            break;
+        case Motion::PreviousWord:
+            pos = caret_;
+            while (pos > 0 && isBlank(text[pos - 1])) {
+                --pos;
+            }
+            pos = pos > 0 ? wordStart(text, previousCharBoundary(text, pos)) : 0;
+            break;
+        case Motion::StartOfLine:
+        case Motion::EndOfLine: {
+            ensureVisible(caret_);
+            const LineSpan line = lineHolding(caret_);
+            pos = motion == Motion::StartOfLine ? line.start : breaker().caretEnd(line);
+            break;
         }
-        break;
-    case Motion::PreviousWord:
-        pos = caret_;
-        while (pos > 0 && isBlank(text[pos - 1])) {
-            --pos;
+        case Motion::StartOfText:
+            pos = 0;
+            break;
+        case Motion::EndOfText:
+            pos = text.size();
+            break;
+        case Motion::NextLine:
+        case Motion::PreviousLine:
+        case Motion::NextPage:
+        case Motion::PreviousPage: {
+            ensureVisible(caret_);
+            const int rows = fullyVisibleRows();
+            std::vector<LineSpan> lines = linesFrom(top_, rows);
+            std::int64_t row = 0;
+            while (row + 1 < std::int64_t(lines.size()) && !lines[row].holds(caret_)) {
+                ++row;
+            }
+            const LineBreaker wrap = breaker();
+            keepX = preferredX_ >= 0 ? preferredX_ : wrap.xOf(lines[row], caret_);
+            const bool page = motion == Motion::NextPage || motion == Motion::PreviousPage;
+            const std::int64_t step =
+                (motion == Motion::NextLine || motion == Motion::NextPage ? 1 : -1) *
+                (page ? rows : 1);
+            std::int64_t target = row + step;
+            if (page || target < 0 || target >= rows) {
+                const std::int64_t moved = scrollLines(page ? step : (target < 0 ? -1 : 1));
+                target -= moved;
+                lines = linesFrom(top_, rows);
+            }
+            target = std::clamp<std::int64_t>(target, 0, std::int64_t(lines.size()) - 1);
+            pos = wrap.offsetAt(lines[target], keepX);
+            break;
         }
-        pos = pos > 0 ? wordStart(text, previousCharBoundary(text, pos)) : 0;
-        break;
-    case Motion::StartOfLine:
-    case Motion::EndOfLine: {
-        ensureVisible(caret_);
-        const LineSpan line = lineHolding(caret_);
-        pos = motion == Motion::StartOfLine ? line.start : breaker().caretEnd(line);
-        break;
-    }
-    case Motion::StartOfText:
-        pos = 0;
-        break;
-    case Motion::EndOfText:
-        pos = text.size();
-        break;
-    case Motion::NextLine:
-    case Motion::PreviousLine:
-    case Motion::NextPage:
-    case Motion::PreviousPage: {
-        ensureVisible(caret_);
-        const int rows = fullyVisibleRows();
-        std::vector<LineSpan> lines = linesFrom(top_, rows);
-        std::int64_t row = 0;
-        while (row + 1 < std::int64_t(lines.size()) && !lines[row].holds(caret_)) {
-            ++row;
-        }
-        const LineBreaker wrap = breaker();
-        keepX = preferredX_ >= 0 ? preferredX_ : wrap.xOf(lines[row], caret_);
-        const bool page = motion == Motion::NextPage || motion == Motion::PreviousPage;
-        const std::int64_t step = (motion == Motion::NextLine || motion == Motion::NextPage ? 1 : -1) *
-                                  (page ? rows : 1);
-        std::int64_t target = row + step;
-        if (page || target < 0 || target >= rows) {
-            const std::int64_t moved = scrollLines(page ? step : (target < 0 ? -1 : 1));
-            target -= moved;
-            lines = linesFrom(top_, rows);
-        }
-        target = std::clamp<std::int64_t>(target, 0, std::int64_t(lines.size()) - 1);
-        pos = wrap.offsetAt(lines[target], keepX);
-        break;
-    }
     }
     placeCaret(pos, extend);
     preferredX_ = keepX;

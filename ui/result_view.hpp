@@ -28,7 +28,7 @@ class Utf16Offsets;
 
 class ResultView : public QAbstractScrollArea {
     Q_OBJECT
-public:
+  public:
     // The largest selection that "Copiar" puts on the clipboard (128 MiB).
     static constexpr std::size_t kDefaultCopyLimit = std::size_t{128} << 20;
 
@@ -86,13 +86,13 @@ public:
     void ensureVisible(std::size_t pos);
     const Utf16Offsets& utf16Offsets() const;
 
-signals:
+  signals:
     // The view received the keyboard focus.
     void focused();
     void selectionChanged();
     void cursorPositionChanged();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -108,10 +108,20 @@ protected:
     void timerEvent(QTimerEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
-private:
+  private:
     enum class Motion {
-        NextChar, PreviousChar, NextWord, PreviousWord, NextLine, PreviousLine, NextPage,
-        PreviousPage, StartOfLine, EndOfLine, StartOfText, EndOfText
+        NextChar,
+        PreviousChar,
+        NextWord,
+        PreviousWord,
+        NextLine,
+        PreviousLine,
+        NextPage,
+        PreviousPage,
+        StartOfLine,
+        EndOfLine,
+        StartOfText,
+        EndOfText
     };
 
     LineBreaker breaker() const;

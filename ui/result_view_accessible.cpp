@@ -22,7 +22,9 @@ QAccessibleInterface* resultViewFactory(const QString& className, QObject* objec
     return nullptr;
 }
 
-bool isLineBreak(char c) { return c == '\n' || c == '\r'; }
+bool isLineBreak(char c) {
+    return c == '\n' || c == '\r';
+}
 
 }  // namespace
 
@@ -37,7 +39,9 @@ void installResultViewAccessibility() {
 ResultViewAccessible::ResultViewAccessible(ResultView* view)
     : QAccessibleWidget(view, QAccessible::EditableText) {}
 
-ResultView* ResultViewAccessible::view() const { return static_cast<ResultView*>(widget()); }
+ResultView* ResultViewAccessible::view() const {
+    return static_cast<ResultView*>(widget());
+}
 
 void* ResultViewAccessible::interface_cast(QAccessible::InterfaceType type) {
     if (type == QAccessible::TextInterface) {
@@ -86,7 +90,9 @@ void ResultViewAccessible::selection(int selectionIndex, int* startOffset, int* 
     }
 }
 
-int ResultViewAccessible::selectionCount() const { return view()->hasSelection() ? 1 : 0; }
+int ResultViewAccessible::selectionCount() const {
+    return view()->hasSelection() ? 1 : 0;
+}
 
 void ResultViewAccessible::addSelection(int startOffset, int endOffset) {
     setSelection(0, startOffset, endOffset);
@@ -104,7 +110,9 @@ void ResultViewAccessible::setSelection(int selectionIndex, int startOffset, int
     }
 }
 
-int ResultViewAccessible::cursorPosition() const { return toOffset(view()->cursorPosition()); }
+int ResultViewAccessible::cursorPosition() const {
+    return toOffset(view()->cursorPosition());
+}
 
 void ResultViewAccessible::setCursorPosition(int position) {
     view()->setCursorPosition(toBytes(position));
@@ -143,31 +151,31 @@ std::pair<std::size_t, std::size_t> ResultViewAccessible::unitAt(
     const std::string_view text = view()->text();
     const std::size_t size = text.size();
     switch (boundary) {
-    case QAccessible::CharBoundary:
-        return {pos, pos < size ? pos + decodeUtf8(text, pos).length : size};
-    case QAccessible::WordBoundary: {
-        const std::size_t start = wordStart(text, pos);
-        return {start, wordEnd(text, start)};
-    }
-    case QAccessible::LineBoundary: {
-        const LineSpan line = view()->lineHolding(pos);
-        return {line.start, line.next};
-    }
-    case QAccessible::SentenceBoundary:
-    case QAccessible::ParagraphBoundary: {
-        // A paragraph ends with its line break; the result is usually one long paragraph.
-        std::size_t start = std::min(pos, size);
-        while (start > 0 && !isLineBreak(text[start - 1])) {
-            --start;
+        case QAccessible::CharBoundary:
+            return {pos, pos < size ? pos + decodeUtf8(text, pos).length : size};
+        case QAccessible::WordBoundary: {
+            const std::size_t start = wordStart(text, pos);
+            return {start, wordEnd(text, start)};
         }
-        std::size_t end = std::min(pos, size);
-        while (end < size && !isLineBreak(text[end])) {
-            ++end;
+        case QAccessible::LineBoundary: {
+            const LineSpan line = view()->lineHolding(pos);
+            return {line.start, line.next};
         }
-        return {start, nextCharBoundary(text, end)};
-    }
-    case QAccessible::NoBoundary:
-        break;
+        case QAccessible::SentenceBoundary:
+        case QAccessible::ParagraphBoundary: {
+            // A paragraph ends with its line break; the result is usually one long paragraph.
+            std::size_t start = std::min(pos, size);
+            while (start > 0 && !isLineBreak(text[start - 1])) {
+                --start;
+            }
+            std::size_t end = std::min(pos, size);
+            while (end < size && !isLineBreak(text[end])) {
+                ++end;
+            }
+            return {start, nextCharBoundary(text, end)};
+        }
+        case QAccessible::NoBoundary:
+            break;
     }
     return {0, size};
 }

@@ -15,7 +15,7 @@ class ResultView;
 void installResultViewAccessibility();
 
 class ResultViewAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
-public:
+  public:
     // The most characters handed out at once: the whole text (the Value) up to this length,
     // and any range cut to it, so that a huge result cannot swamp the accessibility bus.
     static constexpr int kTextLimit = 16 << 20;
@@ -46,7 +46,7 @@ public:
     void scrollToSubstring(int startIndex, int endIndex) override;
     QString attributes(int offset, int* startOffset, int* endOffset) const override;
 
-private:
+  private:
     ResultView* view() const;
     std::size_t toBytes(int offset) const;
     int toOffset(std::size_t pos) const;

@@ -116,7 +116,9 @@ long statusKilobytes(const char* field) {
     return -1;
 }
 
-double megabytes(double bytes) { return bytes / (1 << 20); }
+double megabytes(double bytes) {
+    return bytes / (1 << 20);
+}
 
 double threadCpuSeconds() {
     timespec now{};
@@ -204,8 +206,9 @@ void run(tavix::ui::ResultView& view, const char* name, std::size_t targetBytes)
     QScrollBar* bar = view.verticalScrollBar();
     std::printf("scroll bar to the middle + paint      %9.3f ms\n",
                 timed(view, [&] { bar->setValue(bar->maximum() / 2); }));
-    std::printf("one scroll step + paint (mean of 200) %9.3f ms\n",
-                averaged(view, 200, [&] { bar->triggerAction(QAbstractSlider::SliderSingleStepAdd); }));
+    std::printf("one scroll step + paint (mean of 200) %9.3f ms\n", averaged(view, 200, [&] {
+                    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+                }));
     std::printf("PageDown + paint (mean of 50)         %9.3f ms\n",
                 averaged(view, 50, [&] { press(&view, Qt::Key_PageDown); }));
     std::printf("Down arrow + paint (mean of 200)      %9.3f ms\n",
