@@ -390,16 +390,20 @@ void ResultView::setTopProvisional(std::size_t start, std::int64_t lineGuess) {
     viewport()->update();
 }
 
+std::int64_t ResultView::lineGuess(std::size_t pos) const {
+    const std::int64_t samples = index_->sampleCount();
+    const std::int64_t lastLine = (samples - 1) * LineIndex::kLinesPerSample;
+    const std::size_t lastStart = index_->sample(samples - 1);
+    return lastLine + std::int64_t(double(pos - std::min(pos, lastStart)) / bytesPerLine());
+}
+
 void ResultView::showLineHolding(std::size_t pos) {
     if (const auto line = exactLineOf(pos)) {
         setTopExact(*exactLineStart(*line), *line);
         return;
     }
-    const std::int64_t samples = index_->sampleCount();
-    const std::int64_t lastLine = (samples - 1) * LineIndex::kLinesPerSample;
-    const std::size_t lastStart = index_->sample(samples - 1);
-    const double guess = double(pos - std::min(pos, lastStart)) / bytesPerLine();
-    setTopProvisional(provisionalStarts(pos, pos).back(), lastLine + std::int64_t(guess));
+    const std::size_t start = provisionalStarts(pos, pos).back();
+    setTopProvisional(start, lineGuess(start));
 }
 
 std::int64_t ResultView::maxTopLine() const {
@@ -503,8 +507,12 @@ void ResultView::scrollToEnd() {
     const std::vector<std::size_t> starts =
         provisionalStarts(size > reach ? size - reach : 0, size);
     const std::size_t first = starts.size() > std::size_t(rows) ? starts.size() - rows : 0;
+    if (size <= reach) {
+        setTopExact(starts[first], std::int64_t(first));  // wrapped from the very start
+        return;
+    }
     setTopProvisional(starts[first], maxTopLine());
-    followEnd_ = !topExact_;
+    followEnd_ = true;
 }
 
 void ResultView::updateScrollBar() {
@@ -568,7 +576,7 @@ void ResultView::ensureVisible(std::size_t pos) {
             provisionalStarts(pos > reach ? pos - reach : 0, pos);
         const std::size_t first = starts.size() > std::size_t(rows) ? starts.size() - rows : 0;
         followEnd_ = false;
-        setTopProvisional(starts[first], topLine_);
+        setTopProvisional(starts[first], lineGuess(starts[first]));
         return;
     }
     followEnd_ = false;

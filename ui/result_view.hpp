@@ -145,6 +145,7 @@ class ResultView : public QAbstractScrollArea {
     // otherwise it is provisional, wrapped from a nearby blank, until the layout gets there.
     void setTopExact(std::size_t start, std::int64_t line);
     void setTopProvisional(std::size_t start, std::int64_t lineGuess);
+    std::int64_t lineGuess(std::size_t pos) const;
     void showLineHolding(std::size_t pos);
     void scrollToLine(std::int64_t line);
     // Returns how many lines the view moved (negative: up).
