@@ -4,6 +4,7 @@
 #include <QAccessibleTextInterface>
 #include <QApplication>
 #include <QClipboard>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -11,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <string>
 #include <vector>
@@ -277,6 +279,88 @@ class ResultViewTest : public QObject {
         QCOMPARE(view->lineHolding(top).start, top);
     }
 
+    void scrollBarLinesMatchAWalkFromTheStart() {
+        show(listing(5'000'000));
+        view->waitForLayout();
+        tavix::ui::CharWidths widths(tavix::ui::LayoutFont::of(view->font()));
+        const tavix::ui::LineBreaker lines(view->text(), widths, view->lineWidth());
+        std::vector<std::size_t> starts{0};
+        for (LineSpan line = lines.line(0); !line.last; line = lines.line(line.next)) {
+            starts.push_back(line.next);
+        }
+        QCOMPARE(view->lineCount(), std::int64_t(starts.size()));
+        const std::int64_t last = view->verticalScrollBar()->maximum();
+        for (const std::int64_t line :
+             {std::int64_t{63}, std::int64_t{64}, std::int64_t{65}, std::int64_t{4095},
+              std::int64_t{20000}, last, std::int64_t{1}}) {
+            view->verticalScrollBar()->setValue(int(line));
+            QCOMPARE(view->firstVisibleLine(), line);
+            QCOMPARE(view->visibleLines()[0].start, starts[line]);
+        }
+    }
+
+    void resizeKeepsTheTopText() {
+        show(listing(20'000'000));
+        view->waitForLayout();
+        view->verticalScrollBar()->setValue(150000);
+        const std::size_t top = view->visibleLines()[0].start + 5;
+        view->resize(600, 465);
+        QVERIFY(view->visibleLines()[0].holds(top));
+        view->waitForLayout();
+        QVERIFY(view->visibleLines()[0].holds(top));
+        QVERIFY(view->firstVisibleLine() > 150000);
+        QCOMPARE(view->visibleLines()[0].start, view->lineHolding(top).start);
+    }
+
+    void wheelScrollsSomeLines() {
+        show(listing(100000));
+        QWheelEvent wheel(QPointF(50, 50), view->viewport()->mapToGlobal(QPointF(50, 50)), QPoint(),
+                          QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view->viewport(), &wheel);
+        QCOMPARE(view->firstVisibleLine(), std::int64_t(QApplication::wheelScrollLines()));
+    }
+
+    void lineAndWordKeys_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("expectedBefore");  // the text before the caret; "*": the
+                                                      // first line without its trailing blank
+        QTest::newRow("End") << int(Qt::Key_End) << 0 << "*";
+        QTest::newRow("Home") << int(Qt::Key_Home) << 0 << "";
+        QTest::newRow("Ctrl+Right")
+            << int(Qt::Key_Right) << int(Qt::ControlModifier) << "Total de ";
+        QTest::newRow("Ctrl+Left") << int(Qt::Key_Left) << int(Qt::ControlModifier) << "Total ";
+    }
+
+    void lineAndWordKeys() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, expectedBefore);
+        const std::string text = "Total de 9 números primos: 2, 3, 5, 7, 11, 13, 17, 19, 23";
+        show(text, {330, 200});
+        QVERIFY(view->visibleLines().size() > 1);
+        if (expectedBefore == u'*') {
+            expectedBefore = lineText(*view, view->visibleLines()[0]).chopped(1);
+        }
+        view->setCursorPosition(7);  // in "de"
+        QTest::keyClick(view.get(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(qs(std::string_view(text).substr(0, view->cursorPosition())), expectedBefore);
+    }
+
+    void tabLeavesTheView() {
+        QWidget window;
+        auto* result = new ResultView(&window);
+        auto* next = new QLineEdit(&window);
+        next->move(0, 300);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        result->setText(listing(1000));
+        result->setFocus();
+        QTest::keyClick(result, Qt::Key_Tab);
+        QVERIFY(next->hasFocus());
+        QCOMPARE(result->text(), listing(1000));
+    }
+
     void keysSelectAndCopyExactBytes() {
         show(listing(20'000'000));
         QTest::keyClick(view.get(), Qt::Key_PageDown);
@@ -458,6 +542,15 @@ class ResultViewTest : public QObject {
         QCOMPARE(qs(std::string_view(text).substr(0, view->cursorPosition())), whole.left(20));
         QCOMPARE(textInterface->selectionCount(), 0);
         QVERIFY(textInterface->characterRect(20).isValid());
+        QCOMPARE(textInterface->textAfterOffset(1, QAccessible::WordBoundary, &start, &end),
+                 QStringLiteral(" "));
+        QCOMPARE(start, 5);
+        QCOMPARE(textInterface->textBeforeOffset(12, QAccessible::WordBoundary, &start, &end),
+                 QStringLiteral("370"));  // "Total de 370 números"
+        QCOMPARE(start, 9);
+        QCOMPARE(textInterface->textBeforeOffset(15, QAccessible::CharBoundary, &start, &end),
+                 QStringLiteral("ú"));
+        QCOMPARE(start, 14);
         QCOMPARE(textInterface->offsetAtPoint(view->viewport()->mapToGlobal(
                      view->characterRect(view->visibleLines()[2].start + 1).center())),
                  int(whole.indexOf(lineText(*view, view->visibleLines()[2]))) + 1);
