@@ -38,6 +38,7 @@ class ResultView : public QAbstractScrollArea {
     // Replaces the whole text, taking the string over without copying it. The view goes back
     // to the first line, the caret to the start, and the selection is dropped.
     void setText(std::string utf8);
+    // The text; the reference holds until the next setText() or clear().
     const std::string& text() const { return *text_; }
     void clear();
 
@@ -87,7 +88,8 @@ class ResultView : public QAbstractScrollArea {
     const Utf16Offsets& utf16Offsets() const;
 
   signals:
-    // The view received the keyboard focus.
+    // The view received the keyboard focus, for whatever reason (mouse, Tab, setFocus(), the
+    // window becoming active again, a menu closing).
     void focused();
     void selectionChanged();
     void cursorPositionChanged();
