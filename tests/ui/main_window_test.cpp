@@ -509,12 +509,6 @@ class MainWindowTest : public QObject {
         QCOMPARE(focused(), QStringLiteral("txtV"));
         QVERIFY(window->hourglassAtWrite.back());
         QVERIFY(QGuiApplication::overrideCursor() == nullptr);
-        // 3 after 12: the right column alone, the rule still shown.
-        control<QLineEdit>("txtV")->setText(QStringLiteral("3"));
-        press(Qt::Key_Return);
-        QCOMPARE(control<QLabel>("lblFator")->text(), QStringLiteral("3"));
-        QCOMPARE(control<QLabel>("lblNumFat")->text(), QString());
-        QVERIFY(control("lneFat")->isVisible());
     }
 
     void messageBoxes_data() {
