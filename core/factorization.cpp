@@ -2,16 +2,17 @@
 //
 // The table is defined by a climb: f = 2, 3, … divides the running quotient n while
 // IntegerRemainder(n, f) = 0, writing one row (n, f) and setting n := n / f each time, until
-// n = 1. Only round(n) takes part in that test, and round(n) follows the exact division of
-// round(n) by f: the first n lies within 1/2 of its rounding, and dividing by f >= 2 keeps
-// every later quotient within 1/4 of its own. So the rows are the prime factors of the
-// rounded number, in non-decreasing order, beside the real quotients, found here by trial
-// division up to the square root.
+// n = 1. Only round(n) takes part in that test, and it divides exactly: the first n lies
+// within 1/2 of its rounding, and after a division by f >= 2 the quotient lies within 1/4
+// of round(n) / f, so it rounds to that. The rows are therefore the prime factors of the
+// rounded number, in non-decreasing order, beside the real quotients; trial division up to
+// the square root finds them.
 //
 // A whole n ends at n = 1. A pasted fraction never does: a real division of a number that
-// is not whole by a whole f never rounds to a whole number. Its quotient ends up rounding
-// to 1 without being 1, no f divides it any more, and the climb goes on until the remainder
-// overflows at f = 2147483648. The same holds for -1, which ends any negative number.
+// is not whole by a whole f never gives a whole number. Its last quotient rounds to 1
+// without being 1, no f divides it any more, and the climb goes on until the remainder
+// overflows at f = 2147483648. A negative number (only a direct call of FatorarNumero
+// brings one) ends the same way at -1.
 #include "core/computations.hpp"
 #include "core/trial_division.hpp"
 

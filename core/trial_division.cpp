@@ -98,7 +98,7 @@ PrimeFactors primeFactorsOf(std::uint32_t n) {
         factors.primes[factors.count++] = 2;
     n >>= twos;
     for (const OddPrime& prime : kOddPrimes) {
-        if (prime.p > n / prime.p)
+        if (prime.p * prime.p > n)
             break;
         while (divides(prime, n)) {
             factors.primes[factors.count++] = prime.p;

@@ -77,7 +77,7 @@ TEST(cmdFatorar_Click, WholeNumbers) {
     const Expected cases[] = {
         {"0", "", "", false, {}},
         {"abc", "", "", false, {}},
-        {"-5", "", "", false, {}},
+        {"-7", "", "", false, {}},
         {"1", "", "", false, {"pointer 11", "pointer 0"}},
         {"2", "2/1", "2", true, kPrime},
         {"3", "3/1", "3", true, kPrime},
@@ -100,6 +100,7 @@ TEST(cmdFatorar_Click, WholeNumbers) {
          "331/1",
          "2/2/2/2/5/5/7/7/331/331", true, kComposite},
         {"2147210123", "2147210123/46349/1", "46327/46349", true, kComposite},
+        {"2147483645", "2147483645/429496729/22605091/1", "5/19/22605091", true, kComposite},
         {"2147483648", "", "", false, kOverflow},
         {"4294967296", "", "", false, kOverflow},
         // Too large for a double: the overflow comes while the text is read, before the
