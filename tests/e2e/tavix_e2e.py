@@ -235,12 +235,14 @@ class Program:
         window_id = self.x_window(title)
 
         def activated():
-            # The window manager may not manage a freshly mapped window yet: try again.
-            done = subprocess.run(["xdotool", "windowactivate", "--sync", window_id],
-                                  capture_output=True, timeout=5)
-            return done.returncode == 0
+            # The window manager may not manage a freshly mapped window yet: ask again until
+            # it is the active window.
+            subprocess.run(["xdotool", "windowactivate", window_id], capture_output=True)
+            active = subprocess.run(["xdotool", "getactivewindow"], capture_output=True,
+                                    text=True).stdout.strip()
+            return active == window_id
 
-        wait_for(activated, 10.0, interval=0.2, what=f"window {title!r} activated")
+        wait_for(activated, 15.0, interval=0.3, what=f"window {title!r} activated")
         return window_id
 
     def type_text(self, text):
