@@ -17,7 +17,7 @@
 #include "ui/digit_line_edit.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/message_box.hpp"
-#include "ui/result_view_stock.hpp"
+#include "ui/result_view.hpp"
 #include "ui/twips.hpp"
 
 // The icon lives in a static library: register it before it is first looked up.
@@ -121,7 +121,7 @@ void frmTavix::createControls() {
     cmdCalc_ =
         button("cmdCalc", QStringLiteral("Calcular"), twipsRect(9600, 240, 3135, 615), 14.25);
     txtN_ = numberBox("txtN", QStringLiteral("Até:"), twipsRect(5520, 240, 3855, 495));
-    txt_ = place(new ResultViewStock(this), "txt", QStringLiteral("Resultado"),
+    txt_ = place(new ResultView(this), "txt", QStringLiteral("Resultado"),
                  twipsRect(240, 960, 12510, 6975));
     txt_->setFont(arial(12));
     lblFator_ = label("lblFator", QString(), QStringLiteral("Fatores"),

@@ -16,7 +16,7 @@ class QPushButton;
 namespace tavix::ui {
 
 class DigitLineEdit;
-class ResultViewStock;
+class ResultView;
 
 class frmTavix : public QWidget, public Window {
     Q_OBJECT
@@ -84,7 +84,7 @@ class frmTavix : public QWidget, public Window {
     DigitLineEdit* txtV_ = nullptr;
     QPushButton* cmdCalc_ = nullptr;
     DigitLineEdit* txtN_ = nullptr;
-    ResultViewStock* txt_ = nullptr;
+    ResultView* txt_ = nullptr;
     QLabel* lblFator_ = nullptr;
     QLabel* lblNumFat_ = nullptr;
     QWidget* lneFat_ = nullptr;
