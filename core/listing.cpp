@@ -3,6 +3,7 @@
 // What the window shows is what testing every candidate by trial division and appending
 // each prime to txt would show; the primes come from a segmented sieve instead, and the
 // text is built once and written once.
+#include <cstdint>
 #include <exception>
 #include <string>
 
@@ -15,10 +16,12 @@ namespace tavix {
 namespace {
 
 std::string countLineFor(std::uint64_t count) {
-    if (count == 0)
+    if (count == 0) {
         return std::string(texts::kNoPrimes);
-    if (count == 1)
+    }
+    if (count == 1) {
         return std::string(texts::kOnePrimePrefix);
+    }
     std::string line(texts::kCountPrefix);
     line += NumberToText(static_cast<double>(count), NumberFormat{});
     line += texts::kCountSuffix;
@@ -48,11 +51,13 @@ void listPrimesOfInterval(Window& window, const NumberFormat& format) {
         window.setText(TextBox::txtIni, "0");
     }
     const std::string firstText = window.text(TextBox::txtIni);
-    if (!IsNumericText(firstText, format))
+    if (!IsNumericText(firstText, format)) {
         return;
+    }
     const std::string lastText = window.text(TextBox::txtN);
-    if (!IsNumericText(lastText, format))
+    if (!IsNumericText(lastText, format)) {
         return;
+    }
     const double first = TextToNumber(firstText);
     const double last = TextToNumber(lastText);
 
@@ -63,12 +68,15 @@ void listPrimesOfInterval(Window& window, const NumberFormat& format) {
     }
     window.setPointer(Pointer::Hourglass);
 
-    if (last == 2 && first <= 2)
+    if (last == 2 && first <= 2) {
         return answer(window, texts::kOnlyTwo);
-    if (last == 3 && first <= 2)
+    }
+    if (last == 3 && first <= 2) {
         return answer(window, texts::kTwoAndThree);
-    if (last < 2)
+    }
+    if (last < 2) {
         return answer(window, texts::kNoPrimes);
+    }
 
     std::string start;
     std::uint64_t startCount = 0;
@@ -90,8 +98,9 @@ void listPrimesOfInterval(Window& window, const NumberFormat& format) {
     // A list that runs into an overflow stays without its count line.
     const CountLine countLine = plan.overflows ? CountLine() : CountLine(countLineFor);
     window.setText(TextBox::txt, listPrimes(start, startCount, plan.pieces, countLine));
-    if (plan.overflows)
+    if (plan.overflows) {
         throw OverflowError();
+    }
 
     window.setFocus(TextBox::txtIni);
     window.setPointer(Pointer::Default);

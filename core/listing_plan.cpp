@@ -1,5 +1,6 @@
 #include "core/listing_plan.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -13,15 +14,17 @@ constexpr double kOverflowFrom = 2147483647.5;
 
 std::size_t digitCount(std::uint64_t value) {
     std::size_t digits = 1;
-    for (; value >= 10; value /= 10)
+    for (; value >= 10; value /= 10) {
         ++digits;
+    }
     return digits;
 }
 
 std::uint64_t powerOfTen(std::size_t exponent) {
     std::uint64_t value = 1;
-    while (exponent-- > 0)
+    while (exponent-- > 0) {
         value *= 10;
+    }
     return value;
 }
 
@@ -29,12 +32,15 @@ std::uint64_t powerOfTen(std::size_t exponent) {
 // the pieces before it already hold (a value shared where two runs meet is always even).
 void addPiece(std::vector<ListingPiece>& pieces, std::uint64_t low, std::uint64_t high,
               std::int64_t shift, const std::string& tail, std::size_t wholeDigits) {
-    if (low < 7)
+    if (low < 7) {
         low = 7;
-    if (!pieces.empty() && low <= pieces.back().high)
+    }
+    if (!pieces.empty() && low <= pieces.back().high) {
         low = pieces.back().high + 1;
-    if (low > high)
+    }
+    if (low > high) {
         return;
+    }
     pieces.push_back({low, high, shift, tail, wholeDigits + tail.size()});
 }
 
@@ -44,8 +50,9 @@ CandidatePlan planCandidates(double first, double last) {
     CandidatePlan plan;
     double n = first < 5 ? 5 : first;
     for (;;) {
-        if (!(n <= last))
+        if (!(n <= last)) {
             break;
+        }
         if (n >= kOverflowFrom) {
             plan.overflows = true;
             break;
@@ -84,15 +91,17 @@ ListingPlan planListing(double first, double last, const NumberFormat& format) {
     for (const CandidateRun& run : candidates.runs) {
         const double wholeStart = std::floor(run.start);
         const double fraction = run.start - wholeStart;
-        if (fraction == 0.5)
+        if (fraction == 0.5) {
             continue;  // x.5 rounds to the even neighbour: no prime here
+        }
         const auto firstWhole = static_cast<std::uint64_t>(wholeStart);
         const std::uint64_t lastWhole = firstWhole + run.count - 1;
 
         if (fraction == 0) {
             // Whole candidates: m = n, printed as they are. 5 counts only as 5 itself.
-            if (firstWhole == 5)
+            if (firstWhole == 5) {
                 plan.listsFive = true;
+            }
             for (std::uint64_t low = firstWhole; low <= lastWhole;) {
                 const std::size_t digits = digitCount(low);
                 const std::uint64_t high = std::min(lastWhole, powerOfTen(digits) - 1);
@@ -119,12 +128,14 @@ ListingPlan planListing(double first, double last, const NumberFormat& format) {
                 ++wholeEnd;
             }
             const std::uint64_t carry = printedWhole - low;
-            if (carry > 1)
+            if (carry > 1) {
                 throw std::logic_error("listing: unexpected text of a candidate");
+            }
             // With a carry, the whole part 99…9 would print with one digit more; its rounded
             // value, 99…9 or 10…0, is no prime.
-            if (carry == 1 && high == powerOfTen(digits) - 1)
+            if (carry == 1 && high == powerOfTen(digits) - 1) {
                 --high;
+            }
             addPiece(plan.pieces, low + roundUp, high + roundUp,
                      static_cast<std::int64_t>(carry) - static_cast<std::int64_t>(roundUp),
                      text.substr(wholeEnd), digits);

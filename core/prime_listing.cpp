@@ -59,8 +59,9 @@ std::string listPrimes(std::string_view start, std::uint64_t startCount,
         const std::uint64_t windowLow = window * kWindowSpan;
         const std::uint64_t windowHigh = windowLow + kWindowSpan - 1;
         for (std::size_t p = piece; p < pieces.size() && pieces[p].low <= windowHigh; ++p) {
-            if (pieces[p].high < windowLow)
+            if (pieces[p].high < windowLow) {
                 continue;
+            }
             Block block;
             block.window = window;
             block.piece = p;
@@ -68,16 +69,18 @@ std::string listPrimes(std::string_view start, std::uint64_t startCount,
             block.endBit = endBitTo(window, std::min(pieces[p].high, windowHigh));
             blocks.push_back(block);
         }
-        while (piece < pieces.size() && pieces[piece].high <= windowHigh)
+        while (piece < pieces.size() && pieces[piece].high <= windowHigh) {
             ++piece;
+        }
     }
     windowBlocks[windowCount] = blocks.size();
 
     const SievingPrimes sievingPrimes(pieces.back().high);
     std::vector<Worker> workers;
     const std::size_t threads = workerCount();
-    for (std::size_t i = 0; i < threads; ++i)
+    for (std::size_t i = 0; i < threads; ++i) {
         workers.emplace_back(sievingPrimes);
+    }
     const std::size_t taskCount = (windowCount + kTaskWindows - 1) / kTaskWindows;
     // Runs visit(worker, window, first block, end block) for every window, sieved.
     auto forEachWindow = [&](auto&& visit) {
@@ -88,8 +91,9 @@ std::string listPrimes(std::string_view start, std::uint64_t startCount,
             for (std::uint64_t window = begin; window < end; ++window) {
                 const std::size_t firstBlock = windowBlocks[window - firstWindow];
                 const std::size_t endBlock = windowBlocks[window - firstWindow + 1];
-                if (firstBlock == endBlock)
+                if (firstBlock == endBlock) {
                     continue;
+                }
                 // Only the bytes the blocks cover: all of them but at the ends of the list.
                 const std::size_t beginByte = blocks[firstBlock].beginBit / 8;
                 const std::size_t endByte = (blocks[endBlock - 1].endBit + 7) / 8;
@@ -108,15 +112,17 @@ std::string listPrimes(std::string_view start, std::uint64_t startCount,
 
     // Lay the text out.
     std::uint64_t count = startCount;
-    for (const Block& block : blocks)
+    for (const Block& block : blocks) {
         count += block.count;
+    }
     const std::string head = countLine ? countLine(count) : std::string();
     std::size_t size = head.size() + start.size();
     bool first = start.empty();
     for (Block& block : blocks) {
         block.offset = size;
-        if (block.count == 0)
+        if (block.count == 0) {
             continue;
+        }
         block.size = block.count * (kSeparatorSize + pieces[block.piece].itemSize);
         if (first) {
             block.leading = true;
@@ -135,18 +141,21 @@ std::string listPrimes(std::string_view start, std::uint64_t startCount,
     forEachWindow([&](Worker& worker, std::uint64_t window, std::size_t begin, std::size_t end) {
         for (std::size_t b = begin; b < end; ++b) {
             const Block& block = blocks[b];
-            if (block.count == 0)
+            if (block.count == 0) {
                 continue;
+            }
             char* const limit = out + block.offset + block.size;
             char* const written =
                 writePrimes(worker.bitmap.data(), window, block.beginBit, block.endBit,
                             pieces[block.piece], block.leading, out + block.offset, limit);
-            if (written != limit)
+            if (written != limit) {
                 misfit = true;
+            }
         }
     });
-    if (misfit)
+    if (misfit) {
         throw std::logic_error("prime listing: a block did not fill its place");
+    }
     return text;
 }
 

@@ -14,16 +14,18 @@ constexpr std::uint32_t kFirstSievingPrime = 19;
 constexpr std::array<std::uint8_t, 30> kBitsBelow = [] {
     std::array<std::uint8_t, 30> table{};
     for (std::uint32_t r = 0; r < 30; ++r) {
-        for (std::uint32_t residue : kWheelResidues)
+        for (std::uint32_t residue : kWheelResidues) {
             table[r] += residue < r ? 1 : 0;
+        }
     }
     return table;
 }();
 constexpr std::array<std::uint8_t, 30> kBitsUpTo = [] {
     std::array<std::uint8_t, 30> table{};
     for (std::uint32_t r = 0; r < 30; ++r) {
-        for (std::uint32_t residue : kWheelResidues)
+        for (std::uint32_t residue : kWheelResidues) {
             table[r] += residue <= r ? 1 : 0;
+        }
     }
     return table;
 }();
@@ -53,8 +55,9 @@ std::uint64_t integerSquareRoot(std::uint64_t x) {
     std::uint64_t root = 0;
     for (std::uint64_t bit = std::uint64_t{1} << 31; bit != 0; bit >>= 1) {
         const std::uint64_t candidate = root | bit;
-        if (candidate * candidate <= x)
+        if (candidate * candidate <= x) {
             root = candidate;
+        }
     }
     return root;
 }
@@ -66,15 +69,17 @@ SievingPrimes::SievingPrimes(std::uint64_t limit) {
     // Odd numbers up to the root, by the plain sieve.
     std::vector<bool> composite(root / 2 + 1, false);
     for (std::uint64_t p = 3; p * p <= root; p += 2) {
-        if (composite[p / 2])
+        if (composite[p / 2]) {
             continue;
+        }
         for (std::uint64_t multiple = p * p; multiple <= root; multiple += 2 * p) {
             composite[multiple / 2] = true;
         }
     }
     for (std::uint64_t p = kFirstSievingPrime; p <= root; p += 2) {
-        if (!composite[p / 2])
+        if (!composite[p / 2]) {
             primes_.push_back(static_cast<std::uint32_t>(p));
+        }
     }
 }
 
@@ -98,8 +103,9 @@ void WindowSieve::start(std::uint64_t firstNumber) {
         // Cofactors start at p (smaller ones belong to smaller primes) and at the window;
         // the first one prime to 30 gives the cycle and the strikes already behind.
         std::uint64_t cofactor = std::max<std::uint64_t>(p, (firstNumber + p - 1) / p);
-        while (kBitsUpTo[cofactor % 30] == kBitsBelow[cofactor % 30])
+        while (kBitsUpTo[cofactor % 30] == kBitsBelow[cofactor % 30]) {
             ++cofactor;
+        }
         crossing.cycleByte = static_cast<std::uint32_t>(p * (cofactor / 30));
         crossing.done = kBitsBelow[cofactor % 30];
     }
@@ -108,8 +114,9 @@ void WindowSieve::start(std::uint64_t firstNumber) {
 void WindowSieve::sieve(std::uint64_t window, std::uint64_t* bitmap, std::size_t beginByte,
                         std::size_t endByte) {
     const std::uint64_t firstByte = window * kWindowBytes;
-    if (window != nextWindow_ || beginByte != 0)
+    if (window != nextWindow_ || beginByte != 0) {
         start(30 * (firstByte + beginByte));
+    }
     nextWindow_ = endByte == kWindowBytes ? window + 1 : ~std::uint64_t{0};
 
     auto* bytes = reinterpret_cast<std::uint8_t*>(bitmap);
@@ -131,8 +138,9 @@ void WindowSieve::sieve(std::uint64_t window, std::uint64_t* bitmap, std::size_t
     const auto end = static_cast<std::int64_t>(endByte);
     for (Crossing& crossing : crossings_) {
         const std::uint32_t p = crossing.prime;
-        if (std::uint64_t{p} * p >= endNumber)
+        if (std::uint64_t{p} * p >= endNumber) {
             break;  // the later primes strike later windows
+        }
         // Copied out first: the strikes write bytes, which as far as the compiler knows could
         // be these.
         const std::uint32_t o0 = crossing.offset[0], o1 = crossing.offset[1];
@@ -189,8 +197,9 @@ std::uint64_t endBitTo(std::uint64_t window, std::uint64_t number) {
 }
 
 std::uint64_t countBits(const std::uint64_t* bitmap, std::uint64_t begin, std::uint64_t end) {
-    if (begin >= end)
+    if (begin >= end) {
         return 0;
+    }
     const std::uint64_t firstWord = begin / 64;
     const std::uint64_t lastWord = (end - 1) / 64;
     const std::uint64_t headMask = ~std::uint64_t{0} << (begin % 64);

@@ -38,6 +38,22 @@ constexpr LowDigits kLow = [] {
     return table;
 }();
 
+// The longest tail the fast writer copies as one block.
+constexpr std::size_t kTailBlock = 16;
+
+// Word w of the bitmap, keeping only the bits in [beginBit, endBit).
+std::uint64_t bitsOfWord(const std::uint64_t* bitmap, std::uint64_t w, std::uint64_t beginBit,
+                         std::uint64_t endBit) {
+    std::uint64_t bits = bitmap[w];
+    if (w == beginBit / 64) {
+        bits &= ~std::uint64_t{0} << (beginBit % 64);
+    }
+    if ((w + 1) * 64 > endBit) {
+        bits &= ~std::uint64_t{0} >> (64 - endBit % 64);
+    }
+    return bits;
+}
+
 // Writes one item exactly: separator (unless leading), whole part, tail.
 char* writeItem(char* out, std::uint64_t prime, const ListingPiece& piece, bool separator) {
     if (separator) {
@@ -55,14 +71,9 @@ char* writeItem(char* out, std::uint64_t prime, const ListingPiece& piece, bool 
 char* writeEach(const std::uint64_t* bitmap, std::uint64_t window, std::uint64_t beginBit,
                 std::uint64_t endBit, const ListingPiece& piece, char* out) {
     for (std::uint64_t w = beginBit / 64; w * 64 < endBit; ++w) {
-        std::uint64_t bits = bitmap[w];
-        if (w == beginBit / 64)
-            bits &= ~std::uint64_t{0} << (beginBit % 64);
-        if ((w + 1) * 64 > endBit)
-            bits &= ~std::uint64_t{0} >> (64 - endBit % 64);
-        while (bits != 0) {
+        for (std::uint64_t bits = bitsOfWord(bitmap, w, beginBit, endBit); bits != 0;
+             bits &= bits - 1) {
             const auto bit = static_cast<std::uint64_t>(std::countr_zero(bits));
-            bits &= bits - 1;
             out = writeItem(out, numberOfBit(window, w * 64 + bit), piece, true);
         }
     }
@@ -84,52 +95,58 @@ char* writePrimes(const std::uint64_t* bitmap, std::uint64_t window, std::uint64
             }
         }
     }
-    if (beginBit >= endBit)
+    if (beginBit >= endBit) {
         return out;
+    }
 
-    const std::size_t digits = piece.itemSize;
-    if (piece.shift != 0 || !piece.tail.empty() || digits <= kLowDigits || digits > 10) {
+    const std::size_t tailSize = piece.tail.size();
+    const std::size_t wholeDigits = piece.itemSize - tailSize;
+    if (wholeDigits <= kLowDigits || wholeDigits > 10 || tailSize > kTailBlock) {
         return writeEach(bitmap, window, beginBit, endBit, piece, out);
     }
 
-    // Whole numbers of 5 to 10 digits: the digits above the last four change only every
-    // 10000 numbers, so each item is ", " and those high digits from a table made for this
-    // window, then the last four digits from a fixed table. Both are copied as whole words
-    // that may spill past the item; the next item overwrites the spill, and near the limit
-    // the exact writer takes over.
-    const std::uint64_t windowFirst = window * kWindowSpan;
-    const std::uint64_t firstHigh = numberOfBit(window, beginBit) / kLowBase;
-    const std::uint64_t lastHigh = numberOfBit(window, endBit - 1) / kLowBase;
+    // Whole parts of 5 to 10 digits: the digits above the last four change only every 10000
+    // numbers, so each item is ", " and those high digits from a table made for this call,
+    // then the last four digits from a fixed table, then the tail. All are copied as whole
+    // blocks that may spill past the item; the next item overwrites the spill, and near the
+    // limit the exact writer takes over.
+    // The shift modulo 2^32: adding it to a prime wraps to the whole part, -1 included.
+    const auto shift = static_cast<std::uint32_t>(piece.shift);
+    const std::uint64_t firstHigh =
+        static_cast<std::uint32_t>(numberOfBit(window, beginBit) + shift) / kLowBase;
+    const std::uint64_t lastHigh =
+        static_cast<std::uint32_t>(numberOfBit(window, endBit - 1) + shift) / kLowBase;
     std::uint64_t heads[kWindowSpan / kLowBase + 2];
-    const std::size_t highDigits = digits - kLowDigits;
     for (std::uint64_t high = firstHigh; high <= lastHigh; ++high) {
         char head[8] = {',', ' '};
         std::to_chars(head + kSeparatorSize, head + 8, high);
         std::memcpy(&heads[high - firstHigh], head, 8);
     }
-    const std::size_t itemSize = kSeparatorSize + digits;
-    constexpr std::ptrdiff_t kSpill = 16;
+    char tail[kTailBlock] = {};
+    std::memcpy(tail, piece.tail.data(), tailSize);
+    const std::size_t lowOffset = kSeparatorSize + wholeDigits - kLowDigits;
+    const std::size_t tailOffset = kSeparatorSize + wholeDigits;
+    const std::size_t itemSize = tailOffset + tailSize;
+    constexpr std::ptrdiff_t kSpill = kSeparatorSize + 10 + kTailBlock;
 
+    const std::uint64_t windowFirst = window * kWindowSpan;
     for (std::uint64_t w = beginBit / 64; w * 64 < endBit; ++w) {
-        std::uint64_t bits = bitmap[w];
-        if (w == beginBit / 64)
-            bits &= ~std::uint64_t{0} << (beginBit % 64);
-        if ((w + 1) * 64 > endBit)
-            bits &= ~std::uint64_t{0} >> (64 - endBit % 64);
         const auto wordFirst = static_cast<std::uint32_t>(windowFirst + 240 * w);
-        while (bits != 0) {
-            const auto bit = static_cast<std::uint32_t>(std::countr_zero(bits));
-            bits &= bits - 1;
-            const std::uint32_t prime = wordFirst + kBitOffset[bit];
+        for (std::uint64_t bits = bitsOfWord(bitmap, w, beginBit, endBit); bits != 0;
+             bits &= bits - 1) {
+            const std::uint32_t prime = wordFirst + kBitOffset[std::countr_zero(bits)];
             if (limit - out < kSpill) {
                 out = writeItem(out, prime, piece, true);
                 continue;
             }
-            const std::uint32_t high = prime / kLowBase;
-            const std::uint32_t low = prime - high * kLowBase;
+            const std::uint32_t whole = prime + shift;
+            const std::uint32_t high = whole / kLowBase;
+            const std::uint32_t low = whole - high * kLowBase;
             std::memcpy(out, &heads[high - firstHigh], 8);
-            std::memcpy(out + kSeparatorSize + highDigits, &kLow.digits[low * kLowDigits],
-                        kLowDigits);
+            std::memcpy(out + lowOffset, &kLow.digits[low * kLowDigits], kLowDigits);
+            if (tailSize != 0) {
+                std::memcpy(out + tailOffset, tail, kTailBlock);
+            }
             out += itemSize;
         }
     }

@@ -21,8 +21,9 @@ template <class Work>
 void runTasks(std::size_t taskCount, std::size_t workers, const Work& work) {
     std::atomic<std::size_t> nextTask{0};
     auto run = [&](std::size_t worker) {
-        for (std::size_t task; (task = nextTask.fetch_add(1)) < taskCount;)
+        for (std::size_t task; (task = nextTask.fetch_add(1)) < taskCount;) {
             work(worker, task);
+        }
     };
     std::thread helper;
     if (workers > 1 && taskCount > 1) {
@@ -33,8 +34,9 @@ void runTasks(std::size_t taskCount, std::size_t workers, const Work& work) {
         }
     }
     run(0);
-    if (helper.joinable())
+    if (helper.joinable()) {
         helper.join();
+    }
 }
 
 }  // namespace tavix

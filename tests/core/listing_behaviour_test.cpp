@@ -33,8 +33,9 @@ RecordingWindow clicked(const std::string& ini, const std::string& last,
 }
 
 std::string counted(int count, const std::string& list) {
-    if (count == 1)
+    if (count == 1) {
         return "Total de 1 número primo: " + list;
+    }
     return "Total de " + std::to_string(count) + " números primos: " + list;
 }
 
@@ -188,8 +189,9 @@ TEST(Listing, WriteFailuresAreReported) {
         RecordingWindow fast(state), literal(state);
         for (RecordingWindow* window : {&fast, &literal}) {
             window->beforeWrite = [failingWrite, writes = 0]() mutable {
-                if (++writes == failingWrite)
+                if (++writes == failingWrite) {
                     throw std::bad_alloc();
+                }
             };
         }
         cmdCalc_Click(fast, fullStopFormat());
@@ -224,8 +226,9 @@ TEST(Listing, OutOfMemoryIsReportedNotFatal) {
     if (child == 0) {
         const rlim_t limit = static_cast<rlim_t>(virtualMemoryBytes()) + (256L << 20);
         const rlimit lowered{limit, limit};
-        if (setrlimit(RLIMIT_AS, &lowered) != 0)
+        if (setrlimit(RLIMIT_AS, &lowered) != 0) {
             _exit(2);
+        }
         WindowState state;
         state.txtIni = "0";
         state.txtN = "1000000000";

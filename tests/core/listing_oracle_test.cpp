@@ -79,8 +79,9 @@ TEST(ListingAgainstLiteral, TextsOfEveryShape) {
         "2",     "2.0",  "3.0",   "1e-9",  "2.9999", "3.0001", "4.999999", "30",  "31.4"};
     for (const NumberFormat& format : kFormats) {
         for (const char* first : texts) {
-            for (const char* last : texts)
+            for (const char* last : texts) {
                 ASSERT_TRUE(sameAsLiteral(first, last, format));
+            }
         }
     }
 }
@@ -134,8 +135,9 @@ TEST(ListingAgainstLiteral, EndOfTheRange) {
         {"2147483646.5", "2147483650"},
         {"9007199254740993", "9007199254740993"},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         ASSERT_TRUE(sameAsLiteral(c[0], c[1], fullStopFormat()));
+    }
 }
 
 }  // namespace

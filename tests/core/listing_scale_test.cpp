@@ -37,11 +37,13 @@ std::string exactText(double x) {
 }
 
 bool isPrime(std::int64_t m) {
-    if (m < 2)
+    if (m < 2) {
         return false;
+    }
     for (std::int64_t d = 2; d * d <= m; ++d) {
-        if (m % d == 0)
+        if (m % d == 0) {
             return false;
+        }
     }
     return true;
 }
@@ -65,8 +67,9 @@ Reference referenceFor(double first, double last, const NumberFormat& format) {
         }
         const auto m = static_cast<std::int64_t>(rounded);
         if (isPrime(m) && (m != 5 || n == 5)) {
-            if (!reference.list.empty())
+            if (!reference.list.empty()) {
                 reference.list += ", ";
+            }
             reference.list += NumberToText(n, format);
             ++reference.count;
         }
@@ -75,10 +78,12 @@ Reference referenceFor(double first, double last, const NumberFormat& format) {
 }
 
 std::string countLine(std::uint64_t count, const std::string& list) {
-    if (count == 0)
+    if (count == 0) {
         return "Não há números primos neste intervalo";
-    if (count == 1)
+    }
+    if (count == 1) {
         return "Total de 1 número primo: " + list;
+    }
     return "Total de " + std::to_string(count) + " números primos: " + list;
 }
 

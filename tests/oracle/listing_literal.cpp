@@ -19,10 +19,12 @@ void literalSteps(Window& window, const NumberFormat& format, Fields& f) {
     if (window.text(TextBox::txtN) != "" && window.text(TextBox::txtIni) == "") {
         window.setText(TextBox::txtIni, "0");
     }
-    if (!IsNumericText(window.text(TextBox::txtIni), format))
+    if (!IsNumericText(window.text(TextBox::txtIni), format)) {
         return;
-    if (!IsNumericText(window.text(TextBox::txtN), format))
+    }
+    if (!IsNumericText(window.text(TextBox::txtN), format)) {
         return;
+    }
     const double first = TextToNumber(window.text(TextBox::txtIni));
     const double last = TextToNumber(window.text(TextBox::txtN));
 
@@ -34,8 +36,9 @@ void literalSteps(Window& window, const NumberFormat& format, Fields& f) {
 
     window.setPointer(Pointer::Hourglass);
     f.n = first;
-    if (f.n < 5)
+    if (f.n < 5) {
         f.n = 5;
+    }
     f.d = 2;
     f.count = 0;
 
