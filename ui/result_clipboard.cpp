@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <new>
+
 namespace tavix::ui {
 
 namespace {
@@ -20,6 +22,19 @@ ResultMimeData::ResultMimeData(std::shared_ptr<const std::string> text, std::siz
 
 std::string_view ResultMimeData::bytes() const {
     return std::string_view(*text_).substr(begin_, end_ - begin_);
+}
+
+void ResultMimeData::keepOwnCopy() {
+    if (begin_ == 0 && end_ == text_->size()) {
+        return;
+    }
+    try {
+        text_ = std::make_shared<const std::string>(bytes());
+    } catch (const std::bad_alloc&) {
+        return;  // no room for the copy: go on sharing the whole text
+    }
+    end_ -= begin_;
+    begin_ = 0;
 }
 
 QStringList ResultMimeData::formats() const {
