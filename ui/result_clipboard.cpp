@@ -51,10 +51,15 @@ QVariant ResultMimeData::retrieveData(const QString& mimeType, QMetaType type) c
     }
     const std::string_view piece = bytes();
     const auto size = static_cast<qsizetype>(piece.size());
-    if (type.id() == QMetaType::QString) {
-        return QString::fromUtf8(piece.data(), size);
+    try {
+        if (type.id() == QMetaType::QString) {
+            return QString::fromUtf8(piece.data(), size);
+        }
+        return QByteArray(piece.data(), size);
+    } catch (const std::bad_alloc&) {
+        // No room for the paste's copy: it gets nothing, and the program goes on.
+        return {};
     }
-    return QByteArray(piece.data(), size);
 }
 
 }  // namespace tavix::ui
