@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <new>
+
 namespace tavix::ui {
 
 namespace {
@@ -22,6 +24,19 @@ std::string_view ResultMimeData::bytes() const {
     return std::string_view(*text_).substr(begin_, end_ - begin_);
 }
 
+void ResultMimeData::keepOwnCopy() {
+    if (begin_ == 0 && end_ == text_->size()) {
+        return;
+    }
+    try {
+        text_ = std::make_shared<const std::string>(bytes());
+    } catch (const std::bad_alloc&) {
+        return;  // no room for the copy: go on sharing the whole text
+    }
+    end_ -= begin_;
+    begin_ = 0;
+}
+
 QStringList ResultMimeData::formats() const {
     return {kPlainText, kUtf8Text};
 }
@@ -36,10 +51,15 @@ QVariant ResultMimeData::retrieveData(const QString& mimeType, QMetaType type) c
     }
     const std::string_view piece = bytes();
     const auto size = static_cast<qsizetype>(piece.size());
-    if (type.id() == QMetaType::QString) {
-        return QString::fromUtf8(piece.data(), size);
+    try {
+        if (type.id() == QMetaType::QString) {
+            return QString::fromUtf8(piece.data(), size);
+        }
+        return QByteArray(piece.data(), size);
+    } catch (const std::bad_alloc&) {
+        // No room for the paste's copy: it gets nothing, and the program goes on.
+        return {};
     }
-    return QByteArray(piece.data(), size);
 }
 
 }  // namespace tavix::ui

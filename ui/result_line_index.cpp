@@ -1,6 +1,9 @@
 #include "ui/result_line_index.hpp"
 
 #include <chrono>
+#include <exception>
+#include <new>
+#include <system_error>
 
 namespace tavix::ui {
 
@@ -18,11 +21,15 @@ LineIndex::LineIndex(std::shared_ptr<const std::string> text, const LayoutFont& 
     const std::size_t maxSamples = text_->size() / kLinesPerSample + 2;
     blocks_.resize(maxSamples / kBlock + 1);
     publish(0);  // the first line's start is known before the layout begins
-    if (text_->size() <= kSynchronousBytes) {
-        run(std::stop_token());
-    } else {
-        thread_ = std::jthread([this](std::stop_token stop) { run(stop); });
+    if (text_->size() > kSynchronousBytes) {
+        try {
+            thread_ = std::jthread([this](std::stop_token stop) { run(stop); });
+            return;
+        } catch (const std::system_error&) {
+            // No thread to be had: the window waits for the layout instead.
+        }
     }
+    run(std::stop_token());
 }
 
 LineIndex::~LineIndex() = default;  // the thread is asked to stop and joined
@@ -53,7 +60,27 @@ void LineIndex::publish(std::size_t lineStart) {
     published_.store(static_cast<std::int64_t>(i + 1), std::memory_order_release);
 }
 
-void LineIndex::run(const std::stop_token& stop) {
+void LineIndex::report() noexcept {
+    try {
+        progress_();
+    } catch (const std::exception&) {
+        // No memory for the notice: the window learns of the progress at the next one.
+    }
+}
+
+void LineIndex::run(const std::stop_token& stop) noexcept {
+    try {
+        layOut(stop);
+    } catch (const std::bad_alloc&) {
+        // No memory for more line starts: the layout stays where it got to, and the window
+        // goes on estimating the lines past it, as while a layout is under way.
+        if (stop.stop_possible()) {
+            report();
+        }
+    }
+}
+
+void LineIndex::layOut(const std::stop_token& stop) {
     // Character widths are measured with a font of this thread's own.
     CharWidths widths(font_);
     const LineBreaker breaker(*text_, widths, lineWidth_);
@@ -77,7 +104,7 @@ void LineIndex::run(const std::stop_token& stop) {
                 const auto now = std::chrono::steady_clock::now();
                 if (now - lastReport >= kProgressInterval) {
                     lastReport = now;
-                    progress_();
+                    report();
                 }
             }
         }
@@ -85,7 +112,7 @@ void LineIndex::run(const std::stop_token& stop) {
     lineCount_ = lines;
     complete_.store(true, std::memory_order_release);
     if (reporting) {
-        progress_();
+        report();
     }
 }
 

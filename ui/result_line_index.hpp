@@ -23,8 +23,9 @@ class LineIndex {
     static constexpr std::size_t kSynchronousBytes = 1 << 20;
 
     // Starts laying out `text` at `lineWidth`. `progress` runs on the layout thread now and
-    // then, and once more when the layout is complete; it is never called for a text laid out
-    // at once.
+    // then, and once more when the layout is complete (or has run out of memory); it is never
+    // called for a text laid out at once. Without a thread to be had, the layout is done at
+    // once as well.
     LineIndex(std::shared_ptr<const std::string> text, const LayoutFont& font, Width lineWidth,
               std::function<void()> progress);
     // Stops the layout thread, if any, and waits for it.
@@ -50,7 +51,9 @@ class LineIndex {
   private:
     static constexpr std::size_t kBlock = 4096;
 
-    void run(const std::stop_token& stop);
+    void run(const std::stop_token& stop) noexcept;
+    void layOut(const std::stop_token& stop);
+    void report() noexcept;
     void publish(std::size_t lineStart);
 
     std::shared_ptr<const std::string> text_;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <stop_token>
 #include <string_view>
 #include <vector>
 
@@ -40,7 +41,9 @@ std::int64_t utf16Length(std::string_view text, std::size_t begin, std::size_t e
 // character of every 64 KiB block, so a translation decodes at most about one block.
 class Utf16Offsets {
   public:
-    explicit Utf16Offsets(std::string_view text);
+    // One pass over the text. A stop request ends the pass early and leaves the object of no
+    // use; it serves a pass on a thread that is no longer wanted.
+    explicit Utf16Offsets(std::string_view text, const std::stop_token& stop = {});
 
     std::int64_t length() const { return length_; }
     std::int64_t toUtf16(std::size_t byteOffset) const;

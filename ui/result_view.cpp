@@ -16,10 +16,12 @@
 
 #include <climits>
 #include <deque>
+#include <utility>
 
 #include "ui/result_clipboard.hpp"
 #include "ui/result_line_index.hpp"
 #include "ui/result_text.hpp"
+#include "ui/result_utf16_task.hpp"
 #include "ui/result_view_accessible.hpp"
 
 namespace tavix::ui {
@@ -63,18 +65,23 @@ ResultView::ResultView(QWidget* parent)
 }
 
 ResultView::~ResultView() {
-    index_.reset();  // stop the layout thread before anything it reports to goes away
+    // Stop the threads before anything they report to goes away.
+    index_.reset();
+    utf16_.reset();
 }
 
 // ---- Text ----------------------------------------------------------------------------------
 
 void ResultView::setText(std::string utf8) {
-    const std::shared_ptr<const std::string> old = text_;
+    // The one allocation that may fail comes before anything changes.
+    auto text = std::make_shared<const std::string>(std::move(utf8));
     const bool hadSelection = hasSelection();
     const bool caretMoved = caret_ != 0;
     index_.reset();
-    text_ = std::make_shared<const std::string>(std::move(utf8));
     utf16_.reset();
+    accessibleCaretPending_ = accessibleSelectionPending_ = false;
+    releaseCopies();
+    const std::shared_ptr<const std::string> old = std::exchange(text_, std::move(text));
     anchor_ = caret_ = 0;
     preferredX_ = -1;
     top_ = 0;
@@ -84,6 +91,9 @@ void ResultView::setText(std::string utf8) {
     lineWidth_ = -1;
     updateLayout();
     viewport()->update();
+    if (QAccessible::isActive() && text_->size() > Utf16OffsetsTask::kSynchronousBytes) {
+        startUtf16Offsets();  // assistive technology will ask; have the answer early
+    }
     notifyAccessibleText(*old);
     if (hadSelection) {
         emit selectionChanged();
@@ -103,9 +113,9 @@ std::string_view ResultView::selectedText() const {
 
 const Utf16Offsets& ResultView::utf16Offsets() const {
     if (!utf16_) {
-        utf16_ = std::make_unique<Utf16Offsets>(*text_);
+        startUtf16Offsets();
     }
-    return *utf16_;
+    return utf16_->get();
 }
 
 // ---- Layout --------------------------------------------------------------------------------
@@ -699,6 +709,8 @@ void ResultView::paintEvent(QPaintEvent*) {
         }
         y += lineHeight_;
     }
+    painter.end();
+    emit painted();
 }
 
 // ---- Caret and selection -------------------------------------------------------------------
@@ -744,22 +756,61 @@ void ResultView::select(std::size_t anchor, std::size_t caret, bool scroll) {
     }
     restartCaretBlink();
     viewport()->update();
-    if (caret_ != oldCaret) {
+    const bool caretMoved = caret_ != oldCaret;
+    const bool selectionMoved =
+        (hadSelection || hasSelection()) && (caret_ != oldCaret || anchor_ != oldAnchor);
+    if (caretMoved) {
         emit cursorPositionChanged();
-        if (QAccessible::isActive()) {
-            QAccessibleTextCursorEvent event(this, int(utf16Offsets().toUtf16(caret_)));
-            QAccessible::updateAccessibility(&event);
-        }
     }
-    if ((hadSelection || hasSelection()) && (caret_ != oldCaret || anchor_ != oldAnchor)) {
+    if (selectionMoved) {
         emit selectionChanged();
-        if (QAccessible::isActive()) {
-            const Utf16Offsets& offsets = utf16Offsets();
-            QAccessibleTextSelectionEvent event(this, int(offsets.toUtf16(selectionStart())),
-                                                int(offsets.toUtf16(selectionEnd())));
-            QAccessible::updateAccessibility(&event);
-        }
     }
+    notifyAccessibleCaret(caretMoved, selectionMoved);
+}
+
+void ResultView::notifyAccessibleCaret(bool caret, bool selection) {
+    if (!QAccessible::isActive() || !(caret || selection)) {
+        return;
+    }
+    // Assistive technology counts in UTF-16, which takes a pass over a large text: until that
+    // pass is done on its thread, the news waits, and the view goes on at once.
+    if (!utf16_) {
+        startUtf16Offsets();
+    }
+    if (utf16_->inProgress()) {
+        accessibleCaretPending_ |= caret;
+        accessibleSelectionPending_ |= selection;
+        return;
+    }
+    const Utf16Offsets& offsets = utf16_->get();
+    if (caret) {
+        QAccessibleTextCursorEvent event(this, int(offsets.toUtf16(caret_)));
+        QAccessible::updateAccessibility(&event);
+    }
+    if (selection) {
+        QAccessibleTextSelectionEvent event(this, int(offsets.toUtf16(selectionStart())),
+                                            int(offsets.toUtf16(selectionEnd())));
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void ResultView::startUtf16Offsets() const {
+    const std::uint64_t generation = ++utf16Generation_;
+    auto* self = const_cast<ResultView*>(this);
+    utf16_ = std::make_unique<Utf16OffsetsTask>(text_, [self, generation] {
+        QMetaObject::invokeMethod(
+            self, [self, generation] { self->utf16OffsetsReady(generation); },
+            Qt::QueuedConnection);
+    });
+}
+
+void ResultView::utf16OffsetsReady(std::uint64_t generation) {
+    if (generation != utf16Generation_ || !utf16_) {
+        return;
+    }
+    const bool caret = std::exchange(accessibleCaretPending_, false);
+    const bool selection = std::exchange(accessibleSelectionPending_, false);
+    notifyAccessibleCaret(caret, selection);
 }
 
 void ResultView::selectWordAt(std::size_t pos) {
@@ -868,16 +919,27 @@ void ResultView::copy() {
         box.exec();
         return;
     }
-    QGuiApplication::clipboard()->setMimeData(
-        new ResultMimeData(text_, selectionStart(), selectionEnd()));
+    auto* data = new ResultMimeData(text_, selectionStart(), selectionEnd());
+    QGuiApplication::clipboard()->setMimeData(data);
+    copied_ = data;
+}
+
+void ResultView::releaseCopies() {
+    // What was copied stays on the clipboard, but no longer holds on to the whole result.
+    for (ResultMimeData* data : {copied_.data(), primarySelection_.data()}) {
+        if (data != nullptr) {
+            data->keepOwnCopy();
+        }
+    }
 }
 
 void ResultView::setPrimarySelection() {
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (hasSelection() && clipboard->supportsSelection() &&
         selectionEnd() - selectionStart() <= copyLimit_) {
-        clipboard->setMimeData(new ResultMimeData(text_, selectionStart(), selectionEnd()),
-                               QClipboard::Selection);
+        auto* data = new ResultMimeData(text_, selectionStart(), selectionEnd());
+        clipboard->setMimeData(data, QClipboard::Selection);
+        primarySelection_ = data;
     }
 }
 

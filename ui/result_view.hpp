@@ -7,6 +7,7 @@
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QPoint>
+#include <QPointer>
 
 #include <algorithm>
 #include <cstddef>
@@ -24,7 +25,9 @@ class QMenu;
 namespace tavix::ui {
 
 class LineIndex;
+class ResultMimeData;
 class Utf16Offsets;
+class Utf16OffsetsTask;
 
 class ResultView : public QAbstractScrollArea {
     Q_OBJECT
@@ -93,6 +96,9 @@ class ResultView : public QAbstractScrollArea {
     void focused();
     void selectionChanged();
     void cursorPositionChanged();
+    // A paint of the text has reached the end, for tests and benchmarks that wait for what
+    // the user sees (nothing is connected to it in the program).
+    void painted();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -166,9 +172,16 @@ class ResultView : public QAbstractScrollArea {
     void dragTo(QPoint viewportPos);
     void setPrimarySelection();
     void notifyAccessibleText(const std::string& oldText);
+    void notifyAccessibleCaret(bool caret, bool selection);
+    void startUtf16Offsets() const;
+    void utf16OffsetsReady(std::uint64_t generation);
+    void releaseCopies();
 
     std::shared_ptr<const std::string> text_;
-    mutable std::unique_ptr<Utf16Offsets> utf16_;
+    mutable std::unique_ptr<Utf16OffsetsTask> utf16_;
+    mutable std::uint64_t utf16Generation_ = 0;
+    bool accessibleCaretPending_ = false;
+    bool accessibleSelectionPending_ = false;
 
     LayoutFont layoutFont_;
     std::unique_ptr<CharWidths> widths_;
@@ -198,6 +211,9 @@ class ResultView : public QAbstractScrollArea {
     QBasicTimer dragScroll_;
 
     std::size_t copyLimit_ = kDefaultCopyLimit;
+    // The last copies put on the clipboard and the primary selection, while they are there.
+    QPointer<ResultMimeData> copied_;
+    QPointer<ResultMimeData> primarySelection_;
 };
 
 }  // namespace tavix::ui

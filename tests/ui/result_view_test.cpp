@@ -576,22 +576,42 @@ class ResultViewTest : public QObject {
                 view->visibleLines()[rows() - 1].holds(view->cursorPosition()));
     }
 
-    void utf16OffsetsRoundTrip() {
+    void utf16OffsetsRoundTrip_data() {
+        QTest::addColumn<QByteArray>("text");
         // Multi-byte characters on both sides of the 64 KiB checkpoints.
-        std::string text;
-        while (text.size() < 300'000) {
-            text += "7, ú, 𝟙, ção, ";
+        QByteArray mixed;
+        while (mixed.size() < 300'000) {
+            mixed += "7, ú, 𝟙, ção, ";
         }
-        const tavix::ui::Utf16Offsets offsets(text);
-        const QString reference = qs(text);
+        QTest::newRow("multi-byte throughout") << mixed;
+        // Blocks of plain ASCII, read a block at a time, after characters that straddle the
+        // block boundaries.
+        QByteArray ascii(300'000, '7');
+        ascii.replace(65535, 2, "ú");
+        ascii.replace(131070, 4, "𝟙");
+        ascii.replace(196607, 3, "ç");
+        QTest::newRow("ASCII blocks") << ascii;
+    }
+
+    void utf16OffsetsRoundTrip() {
+        QFETCH(QByteArray, text);
+        const std::string_view bytes(text.constData(), std::size_t(text.size()));
+        const tavix::ui::Utf16Offsets offsets(bytes);
+        const QString reference = qs(bytes);
         QCOMPARE(offsets.length(), std::int64_t(reference.size()));
-        for (const qsizetype unit : {qsizetype(0), qsizetype(1), qsizetype(65535), qsizetype(65536),
-                                     qsizetype(131071), reference.size() - 1}) {
-            const std::size_t bytes = offsets.toBytes(unit);
-            QCOMPARE(qs(std::string_view(text).substr(0, bytes)).size(),
-                     reference.at(unit).isLowSurrogate() ? unit - 1 : unit);
-            QCOMPARE(offsets.toUtf16(bytes),
-                     std::int64_t(reference.at(unit).isLowSurrogate() ? unit - 1 : unit));
+        std::vector<qsizetype> units = {0, 1, reference.size() - 1};
+        for (qsizetype boundary = 65536; boundary < reference.size(); boundary += 65536) {
+            for (qsizetype unit = boundary - 5; unit <= boundary + 5; ++unit) {
+                units.push_back(unit);
+            }
+        }
+        for (const qsizetype unit : units) {
+            // A unit that is the second half of a surrogate pair belongs to the character
+            // that starts one unit before.
+            const qsizetype start = reference.at(unit).isLowSurrogate() ? unit - 1 : unit;
+            const std::size_t pos = offsets.toBytes(unit);
+            QCOMPARE(qs(bytes.substr(0, pos)).size(), start);
+            QCOMPARE(offsets.toUtf16(pos), std::int64_t(start));
         }
     }
 
