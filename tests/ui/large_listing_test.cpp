@@ -1,0 +1,295 @@
+// Large listings through the real main window: a multi-megabyte result in the result area,
+// and the whole range in a process whose memory cannot hold its text.
+//
+// The out-of-memory case runs in a child process (this executable again, with
+// kLowMemoryChild as its argument) under a lowered address-space limit; the child writes
+// what it saw as "name<TAB>value" lines, which the parent checks.
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
+#include <QTimer>
+#include <QtTest>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/frm_tavix.hpp"
+#include "ui/result_view.hpp"
+
+using tavix::ui::frmTavix;
+using tavix::ui::ResultView;
+
+namespace {
+
+constexpr char kLowMemoryChild[] = "--low-memory-child";
+
+// Address space the child may use beyond what it has when the window is up: ample for the
+// listing's sieve, its second thread and a message box, far short of the 1.2 GB text of the
+// primes up to 2147483647.
+constexpr rlim_t kHeadroom = rlim_t{512} << 20;
+// A result that fits in that room once, but not again as the text of a paste.
+constexpr std::size_t kLargeCopy = std::size_t{256} << 20;
+
+// The listing from 0 to `last`, built with a plain sieve of Eratosthenes.
+std::string expectedListing(unsigned last) {
+    std::vector<bool> composite(last + 1);
+    std::string list;
+    unsigned count = 0;
+    for (unsigned n = 2; n <= last; ++n) {
+        if (composite[n]) {
+            continue;
+        }
+        for (unsigned long long m = 1ULL * n * n; m <= last; m += n) {
+            composite[m] = true;
+        }
+        list += count++ ? ", " : "";
+        list += std::to_string(n);
+    }
+    return "Total de " + std::to_string(count) + " números primos: " + list;
+}
+
+// The main window, noting what passes between the listing and the result area.
+class WatchedWindow : public frmTavix {
+  public:
+    mutable int resultReads = 0;
+    const char* lastResultBytes = nullptr;  // where the last text written to txt lay
+
+    std::string text(tavix::TextBox box) const override {
+        resultReads += box == tavix::TextBox::txt;
+        return frmTavix::text(box);
+    }
+    void setText(tavix::TextBox box, std::string text) override {
+        if (box == tavix::TextBox::txt) {
+            lastResultBytes = text.data();
+        }
+        frmTavix::setText(box, std::move(text));
+    }
+};
+
+std::string lineText(const ResultView& view, const tavix::ui::LineSpan& line) {
+    return view.text().substr(line.start, line.end - line.start);
+}
+
+// Types `digits` into an emptied box.
+void type(QLineEdit* box, const char* digits) {
+    box->setFocus();
+    box->clear();
+    QTest::keyClicks(box, QString::fromLatin1(digits));
+}
+
+template <typename T>
+T* control(QWidget& window, const char* name) {
+    auto* found = window.findChild<T*>(QString::fromLatin1(name));
+    if (found == nullptr) {
+        qFatal("no control %s", name);
+    }
+    return found;
+}
+
+std::size_t virtualMemoryBytes() {
+    std::ifstream status("/proc/self/status");
+    std::string field;
+    std::size_t kilobytes = 0;
+    while (status >> field) {
+        if (field == "VmSize:") {
+            status >> kilobytes;
+            break;
+        }
+    }
+    return kilobytes * 1024;
+}
+
+// The start of the result: the whole of a short one.
+QString resultStart(const ResultView& view) {
+    return QString::fromStdString(view.text().substr(0, 200));
+}
+
+void report(const char* name, const QString& value) {
+    std::printf("%s\t%s\n", name, value.toUtf8().constData());
+    std::fflush(stdout);
+}
+
+// The child: the window under a memory limit, the whole range, then a small listing.
+int lowMemoryChild(int argc, char** argv) {
+    QApplication app(argc, argv);
+    frmTavix window;
+    window.show();
+    window.activateWindow();
+    if (!QTest::qWaitForWindowActive(&window)) {
+        report("error", QStringLiteral("the window did not become active"));
+        return 1;
+    }
+    auto* txtIni = control<QLineEdit>(window, "txtIni");
+    auto* txtN = control<QLineEdit>(window, "txtN");
+    auto* txt = control<ResultView>(window, "txt");
+
+    const rlim_t limit = virtualMemoryBytes() + kHeadroom;
+    const rlimit lowered{limit, limit};
+    if (setrlimit(RLIMIT_AS, &lowered) != 0) {
+        report("error",
+               QStringLiteral("setrlimit: %1").arg(QString::fromLocal8Bit(strerror(errno))));
+        return 1;
+    }
+    report("limit", QStringLiteral("%1 MiB").arg(limit >> 20));
+
+    // Every message box: noted as it stands when it comes up, then closed.
+    int messages = 0;
+    QTimer closer;
+    closer.setInterval(5);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || !box->isVisible()) {
+            return;
+        }
+        if (++messages == 1) {
+            report("message", box->text());
+            report("title", box->windowTitle());
+            report("icon", QString::number(int(box->icon())));
+            report("hourglass", QGuiApplication::overrideCursor() ? QStringLiteral("shown")
+                                                                  : QStringLiteral("none"));
+            QWidget* focus = window.focusWidget();
+            report("focus", focus ? focus->objectName() : QString());
+            report("txt at message", resultStart(*txt));
+        }
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    closer.start();
+
+    type(txtIni, "0");
+    type(txtN, "2147483647");
+    QTest::keyClick(txtN, Qt::Key_Return);
+    report("messages", QString::number(messages));
+    report("txt after", resultStart(*txt));
+
+    // A copy the memory cannot hold twice over: the paste gets nothing.
+    window.setText(tavix::TextBox::txt, std::string(kLargeCopy, '7'));
+    txt->setCopyLimit(kLargeCopy);
+    txt->selectAll();
+    txt->copy();
+    report("paste", QString::number(QGuiApplication::clipboard()->text().size()));
+
+    type(txtIni, "10");
+    type(txtN, "30");
+    QTest::keyClick(txtN, Qt::Key_Return);
+    report("messages after next", QString::number(messages));
+    report("txt after next", resultStart(*txt));
+    const std::vector<tavix::ui::LineSpan> lines = txt->visibleLines();
+    report("lines after next", QString::number(lines.size()));
+    report("shown after next",
+           lines.empty() ? QString() : QString::fromStdString(lineText(*txt, lines.front())));
+    return 0;
+}
+
+}  // namespace
+
+class LargeListingTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void multiMegabyteResult() {
+        WatchedWindow window;
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto* txtN = control<QLineEdit>(window, "txtN");
+        auto* txt = control<ResultView>(window, "txt");
+
+        type(control<QLineEdit>(window, "txtIni"), "0");
+        type(txtN, "2000000");
+        QTest::keyClick(txtN, Qt::Key_Return);
+        const std::string expected = expectedListing(2000000);
+        QVERIFY(expected.size() > 1'000'000);  // wrapped on the layout thread
+        QVERIFY2(txt->text() == expected, "the result differs from a plain sieve's listing");
+        QVERIFY(txt->text().starts_with("Total de 148933 números primos: 2, 3, 5, 7, 11, "));
+        QCOMPARE(window.focusWidget()->objectName(), QStringLiteral("txtIni"));
+        // The text went into the area as it was built: never read back, never copied.
+        QCOMPARE(window.resultReads, 0);
+        QCOMPARE(static_cast<const void*>(txt->text().data()),
+                 static_cast<const void*>(window.lastResultBytes));
+
+        // The end, right away and once the wrap is done: the last line holds the last prime,
+        // and the lines in sight follow one another up to it.
+        txt->setFocus();
+        QTest::keyClick(txt, Qt::Key_End, Qt::ControlModifier);
+        for (bool wrapped : {false, true}) {
+            if (wrapped) {
+                QTRY_VERIFY(txt->isLayoutComplete());
+                QTRY_COMPARE(txt->firstVisibleLine(), txt->lineCount() - txt->fullyVisibleRows());
+            }
+            QTRY_VERIFY(!txt->visibleLines().empty() && txt->visibleLines().back().last);
+            const std::vector<tavix::ui::LineSpan> lines = txt->visibleLines();
+            QVERIFY(lineText(*txt, lines.back()).ends_with(", 1999993"));
+            for (std::size_t i = 1; i < lines.size(); ++i) {
+                QCOMPARE(lines[i].start, lines[i - 1].next);
+            }
+            QCOMPARE(txt->cursorPosition(), expected.size());
+        }
+
+        // Select all and copy: the clipboard holds the result exactly.
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(txt, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(txt, Qt::Key_C, Qt::ControlModifier);
+        QVERIFY2(QGuiApplication::clipboard()->text() == QString::fromStdString(expected),
+                 "the clipboard differs from the result");
+
+        // A new listing leaves the copy as it was.
+        type(control<QLineEdit>(window, "txtIni"), "10");
+        type(txtN, "30");
+        QTest::keyClick(txtN, Qt::Key_Return);
+        QCOMPARE(txt->text(), "Total de 6 números primos: 11, 13, 17, 19, 23, 29");
+        QVERIFY(QGuiApplication::clipboard()->text() == QString::fromStdString(expected));
+    }
+
+    // The whole range needs 1.2 GB for its text: without it, the listing ends with the
+    // error report, keeps the start it had written, and the window goes on working.
+    void outOfMemoryEndsInTheErrorReport() {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::SeparateChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QString::fromLatin1(kLowMemoryChild)});
+        QVERIFY(child.waitForFinished(120000));
+        const QString errors = QString::fromLocal8Bit(child.readAllStandardError());
+        QVERIFY2(
+            child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+            qPrintable(QStringLiteral("child failed (%1): %2").arg(child.exitCode()).arg(errors)));
+        QMap<QString, QString> seen;
+        for (const QString& line : QString::fromUtf8(child.readAllStandardOutput()).split('\n')) {
+            const qsizetype tab = line.indexOf('\t');
+            if (tab > 0) {
+                seen.insert(line.left(tab), line.mid(tab + 1));
+            }
+        }
+        QCOMPARE(seen.value("messages"), QStringLiteral("1"));
+        QCOMPARE(seen.value("message"), QStringLiteral("Ocorreu um erro."));
+        QCOMPARE(seen.value("title"), QStringLiteral("Tavix"));
+        QCOMPARE(seen.value("icon"), QString::number(int(QMessageBox::Critical)));
+        QCOMPARE(seen.value("hourglass"), QStringLiteral("none"));
+        QCOMPARE(seen.value("focus"), QStringLiteral("txtIni"));
+        QCOMPARE(seen.value("txt at message"), QStringLiteral("2, 3"));
+        QCOMPARE(seen.value("txt after"), QStringLiteral("2, 3"));
+        QCOMPARE(seen.value("paste"), QStringLiteral("0"));
+        const QString next = QStringLiteral("Total de 6 números primos: 11, 13, 17, 19, 23, 29");
+        QCOMPARE(seen.value("messages after next"), QStringLiteral("1"));
+        QCOMPARE(seen.value("txt after next"), next);
+        QCOMPARE(seen.value("shown after next"), next);
+    }
+};
+
+int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], kLowMemoryChild) == 0) {
+        return lowMemoryChild(argc, argv);
+    }
+    QApplication app(argc, argv);
+    LargeListingTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "large_listing_test.moc"

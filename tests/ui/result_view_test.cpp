@@ -1,0 +1,648 @@
+// The result area: wrapping, scrolling, selection and copy, read-only behaviour and the
+// accessible text, with short results and a 20 MB listing.
+#include <QAccessible>
+#include <QAccessibleTextInterface>
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QWheelEvent>
+
+#include <string>
+#include <vector>
+
+#include "ui/result_line_breaker.hpp"
+#include "ui/result_text.hpp"
+#include "ui/result_view.hpp"
+#include "ui/result_view_accessible.hpp"
+
+using tavix::ui::LineSpan;
+using tavix::ui::ResultView;
+
+namespace {
+
+QFont resultFont() {
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(12);
+    return font;
+}
+
+// "Total de N números primos: " and N numbers of one to ten digits, `bytes` long or a little more.
+std::string listing(std::size_t bytes) {
+    std::string list;
+    list.reserve(bytes + 16);
+    std::uint64_t count = 0;
+    for (std::uint64_t n = 2; list.size() < bytes; n = n * 3 / 2 + 1 + count % 7) {
+        if (n > 2147483647) {
+            n = 2 + count % 1000;
+        }
+        if (count++ > 0) {
+            list += ", ";
+        }
+        list += std::to_string(n);
+    }
+    return "Total de " + std::to_string(count) + " números primos: " + list;
+}
+
+QString qs(std::string_view bytes) {
+    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+}
+
+QString lineText(const ResultView& view, const LineSpan& line) {
+    return qs(std::string_view(view.text()).substr(line.start, line.end - line.start));
+}
+
+// Greedy word wrap, written from the definition with Qt's own string measure: each line is
+// the longest run of whole words (blanks hanging at its end) whose width fits; a word wider
+// than the line alone is cut after as many characters as fit (at least one).
+QStringList referenceWrap(const QString& text, const QFont& font, qreal width) {
+    const QFontMetricsF metrics(font);
+    const auto fits = [&](const QString& piece) {
+        QString trimmed = piece;
+        while (trimmed.endsWith(u' ')) {
+            trimmed.chop(1);
+        }
+        return metrics.horizontalAdvance(trimmed) <= width;
+    };
+    QStringList lines;
+    qsizetype start = 0;
+    for (;;) {
+        const QString rest = text.mid(start);
+        if (fits(rest)) {
+            lines << rest;
+            return lines;
+        }
+        qsizetype best = -1;
+        for (qsizetype i = 1; i < rest.size(); ++i) {
+            if (rest[i - 1] == u' ' && rest[i] != u' ') {
+                if (!fits(rest.left(i))) {
+                    break;
+                }
+                best = i;
+            }
+        }
+        if (best < 0) {
+            best = 1;
+            while (best < rest.size() && fits(rest.left(best + 1)) && rest[best] != u' ') {
+                ++best;
+            }
+        }
+        lines << rest.left(best);
+        start += best;
+    }
+}
+
+// Closes the next message box and keeps its text.
+void answerNextMessageBox(QString* text) {
+    QTimer::singleShot(0, [text] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            *text = box->text();
+            box->accept();
+        }
+    });
+}
+
+void dragMouse(QWidget* viewport, QPoint from, QPoint to) {
+    QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+    QMouseEvent move(QEvent::MouseMove, QPointF(to), viewport->mapToGlobal(QPointF(to)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, to);
+}
+
+QString clipboardText() {
+    return QGuiApplication::clipboard()->text();
+}
+
+}  // namespace
+
+class ResultViewTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<ResultView> view;
+
+    void show(std::string text, QSize size = {834, 465}) {
+        view = std::make_unique<ResultView>();
+        view->setFont(resultFont());
+        view->resize(size);
+        view->setText(std::move(text));
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        view->setFocus();
+    }
+
+    int rows() const { return view->fullyVisibleRows(); }
+    QPoint pointOf(std::size_t pos) const { return view->characterRect(pos).center(); }
+
+  private slots:
+    void cleanup() { view.reset(); }
+
+    void wrapsLikeTheReference_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("width");
+        QTest::newRow("prime list") << qs(listing(3000)) << 834;
+        QTest::newRow("narrow") << qs(listing(600)) << 120;
+        QTest::newRow("accents") << QStringLiteral(
+                                        "Total de 25 números primos: ú é ção à ü ñ "
+                                        "2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31, 37")
+                                 << 140;
+        QTest::newRow("word wider than the line")
+            << QStringLiteral("1, 2, ") + QString(90, u'7') + QStringLiteral(", 8, ") +
+                   QString(40, u'ú') + QStringLiteral(" 9")
+            << 200;
+        QTest::newRow("runs of blanks")
+            << QStringLiteral("ab     cd       ef  gh         ij") << 60;
+        QTest::newRow("blanks first") << QStringLiteral("      ") + QString(30, u'x') << 80;
+        QTest::newRow("four-byte characters")
+            << QString::fromUcs4(U"𝟙𝟚𝟛 𝟜𝟝𝟞 𝟟𝟠𝟡 𝟙𝟚𝟛 𝟜𝟝𝟞 𝟟𝟠𝟡 𝟙𝟚𝟛") << 70;
+        QTest::newRow("empty") << QString() << 200;
+    }
+
+    void wrapsLikeTheReference() {
+        QFETCH(QString, text);
+        QFETCH(int, width);
+        show(text.toStdString(), {width, 2000});
+        const qreal room = qreal(view->lineWidth()) / tavix::ui::kWidthUnit;
+        QFont layoutFont = view->font();
+        layoutFont.setKerning(false);
+        const QStringList expected = referenceWrap(text, layoutFont, room);
+
+        QStringList lines;
+        for (const LineSpan& line : view->visibleLines()) {
+            lines << lineText(*view, line);
+        }
+        QVERIFY(view->visibleLines().back().last);
+        QCOMPARE(lines, expected);
+    }
+
+    void lineBreaksEndLines() {
+        show("2, 3\n5, 7\r\n\r\n11\r13\n", {300, 400});
+        QStringList lines;
+        for (const LineSpan& line : view->visibleLines()) {
+            lines << lineText(*view, line);
+        }
+        QCOMPARE(lines, (QStringList{"2, 3", "5, 7", "", "11", "13", ""}));
+    }
+
+    void rewrapsOnResize() {
+        show(listing(20000), {834, 2000});
+        const std::int64_t wide = view->lineCount();
+        view->resize(400, 2000);
+        QTRY_VERIFY(view->isLayoutComplete());
+        QVERIFY(view->lineCount() > 2 * wide);
+        const QFontMetricsF metrics(view->font());
+        const qreal room = qreal(view->lineWidth()) / tavix::ui::kWidthUnit;
+        for (const LineSpan& line : view->visibleLines()) {
+            QVERIFY(metrics.horizontalAdvance(lineText(*view, line).trimmed()) <= room);
+        }
+        view->resize(834, 2000);
+        QTRY_VERIFY(view->isLayoutComplete());
+        QCOMPARE(view->lineCount(), wide);
+    }
+
+    void showsAScrollBarOnlyWhenNeeded() {
+        show("2, 3, 5, 7");
+        QVERIFY(!view->verticalScrollBar()->isVisible());
+        view->setText(listing(100000));
+        QVERIFY(view->verticalScrollBar()->isVisible());
+        const qreal room = qreal(view->lineWidth()) / tavix::ui::kWidthUnit;
+        QVERIFY(room < view->viewport()->width());
+        view->clear();
+        QVERIFY(!view->verticalScrollBar()->isVisible());
+    }
+
+    void ctrlEndShowsTheEnd_data() {
+        QTest::addColumn<bool>("waitForLayout");
+        QTest::newRow("layout complete") << true;
+        QTest::newRow("layout under way") << false;
+    }
+
+    void ctrlEndShowsTheEnd() {
+        QFETCH(bool, waitForLayout);
+        show(listing(20'000'000));
+        if (waitForLayout) {
+            view->waitForLayout();
+        } else {
+            view->setText(std::string(view->text()));  // starts over: Ctrl+End comes first
+        }
+        QTest::keyClick(view.get(), Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(view->cursorPosition(), view->text().size());
+        const auto endShown = [&] {
+            const std::vector<LineSpan> lines = view->visibleLines();
+            return int(lines.size()) >= rows() && lines[rows() - 1].last;
+        };
+        QVERIFY(endShown());
+        view->waitForLayout();
+        QVERIFY(endShown());
+        QCOMPARE(view->firstVisibleLine(), view->lineCount() - rows());
+        QCOMPARE(view->verticalScrollBar()->value(), view->verticalScrollBar()->maximum());
+
+        QTest::keyClick(view.get(), Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(view->firstVisibleLine(), std::int64_t{0});
+        QCOMPARE(view->visibleLines().front().start, std::size_t{0});
+    }
+
+    void scrollsByLinesAndPages() {
+        show(listing(2'000'000));
+        view->waitForLayout();
+        const std::vector<LineSpan> first = view->visibleLines();
+        QTest::keyClick(view.get(), Qt::Key_PageDown);
+        QCOMPARE(view->firstVisibleLine(), std::int64_t(rows()));
+        // the caret keeps its row: it went down a page too
+        QVERIFY(view->visibleLines()[0].holds(view->cursorPosition()));
+        // Up from the top row takes the view one line up
+        QTest::keyClick(view.get(), Qt::Key_Up);
+        QCOMPARE(view->firstVisibleLine(), std::int64_t(rows() - 1));
+        QCOMPARE(view->visibleLines()[0].start, first[rows() - 1].start);
+        QVERIFY(view->visibleLines()[0].holds(view->cursorPosition()));
+        for (int i = 0; i < rows() - 1; ++i) {
+            QTest::keyClick(view.get(), Qt::Key_Down);
+        }
+        QCOMPARE(view->firstVisibleLine(), std::int64_t(rows() - 1));
+        QTest::keyClick(view.get(), Qt::Key_Down);
+        QCOMPARE(view->firstVisibleLine(), std::int64_t(rows()));
+
+        // the scroll bar and the wheel move the same lines
+        view->verticalScrollBar()->setValue(12345);
+        QCOMPARE(view->firstVisibleLine(), std::int64_t{12345});
+        const std::size_t top = view->visibleLines()[0].start;
+        view->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        view->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        QCOMPARE(view->visibleLines()[0].start, top);
+        QCOMPARE(view->lineHolding(top).start, top);
+    }
+
+    void scrollBarLinesMatchAWalkFromTheStart() {
+        show(listing(5'000'000));
+        view->waitForLayout();
+        tavix::ui::CharWidths widths(tavix::ui::LayoutFont::of(view->font()));
+        const tavix::ui::LineBreaker lines(view->text(), widths, view->lineWidth());
+        std::vector<std::size_t> starts{0};
+        for (LineSpan line = lines.line(0); !line.last; line = lines.line(line.next)) {
+            starts.push_back(line.next);
+        }
+        QCOMPARE(view->lineCount(), std::int64_t(starts.size()));
+        const std::int64_t last = view->verticalScrollBar()->maximum();
+        for (const std::int64_t line :
+             {std::int64_t{63}, std::int64_t{64}, std::int64_t{65}, std::int64_t{4095},
+              std::int64_t{20000}, last, std::int64_t{1}}) {
+            view->verticalScrollBar()->setValue(int(line));
+            QCOMPARE(view->firstVisibleLine(), line);
+            QCOMPARE(view->visibleLines()[0].start, starts[line]);
+        }
+    }
+
+    void resizeKeepsTheTopText() {
+        show(listing(20'000'000));
+        view->waitForLayout();
+        view->verticalScrollBar()->setValue(150000);
+        const std::size_t top = view->visibleLines()[0].start + 5;
+        view->resize(600, 465);
+        QVERIFY(view->visibleLines()[0].holds(top));
+        view->waitForLayout();
+        QVERIFY(view->visibleLines()[0].holds(top));
+        QVERIFY(view->firstVisibleLine() > 150000);
+        QCOMPARE(view->visibleLines()[0].start, view->lineHolding(top).start);
+    }
+
+    void wheelScrollsSomeLines() {
+        show(listing(100000));
+        QWheelEvent wheel(QPointF(50, 50), view->viewport()->mapToGlobal(QPointF(50, 50)), QPoint(),
+                          QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view->viewport(), &wheel);
+        QCOMPARE(view->firstVisibleLine(), std::int64_t(QApplication::wheelScrollLines()));
+    }
+
+    void lineAndWordKeys_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("expectedBefore");  // the text before the caret; "*": the
+                                                      // first line without its trailing blank
+        QTest::newRow("End") << int(Qt::Key_End) << 0 << "*";
+        QTest::newRow("Home") << int(Qt::Key_Home) << 0 << "";
+        QTest::newRow("Ctrl+Right")
+            << int(Qt::Key_Right) << int(Qt::ControlModifier) << "Total de ";
+        QTest::newRow("Ctrl+Left") << int(Qt::Key_Left) << int(Qt::ControlModifier) << "Total ";
+    }
+
+    void lineAndWordKeys() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, expectedBefore);
+        const std::string text = "Total de 9 números primos: 2, 3, 5, 7, 11, 13, 17, 19, 23";
+        show(text, {330, 200});
+        QVERIFY(view->visibleLines().size() > 1);
+        if (expectedBefore == u'*') {
+            expectedBefore = lineText(*view, view->visibleLines()[0]).chopped(1);
+        }
+        view->setCursorPosition(7);  // in "de"
+        QTest::keyClick(view.get(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(qs(std::string_view(text).substr(0, view->cursorPosition())), expectedBefore);
+    }
+
+    void tabLeavesTheView() {
+        QWidget window;
+        auto* result = new ResultView(&window);
+        auto* next = new QLineEdit(&window);
+        next->move(0, 300);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        result->setText(listing(1000));
+        result->setFocus();
+        QTest::keyClick(result, Qt::Key_Tab);
+        QVERIFY(next->hasFocus());
+        QCOMPARE(result->text(), listing(1000));
+    }
+
+    void keysSelectAndCopyExactBytes() {
+        show(listing(20'000'000));
+        QTest::keyClick(view.get(), Qt::Key_PageDown);
+        QTest::keyClick(view.get(), Qt::Key_Right, Qt::ControlModifier);
+        const std::size_t from = view->cursorPosition();
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClick(view.get(), Qt::Key_Right, Qt::ShiftModifier);
+        }
+        for (int i = 0; i < 40; ++i) {
+            QTest::keyClick(view.get(), Qt::Key_Down, Qt::ShiftModifier);
+        }
+        QTest::keyClick(view.get(), Qt::Key_End, Qt::ShiftModifier);
+        QCOMPARE(view->anchorPosition(), from);
+        QVERIFY(view->cursorPosition() > from + 40 * 60);
+        QTest::keyClick(view.get(), Qt::Key_C, Qt::ControlModifier);
+        const std::string_view text = view->text();
+        QCOMPARE(clipboardText(), qs(text.substr(from, view->cursorPosition() - from)));
+        QVERIFY(view->visibleLines()[rows() - 1].holds(view->cursorPosition()));
+
+        // a plain arrow drops the selection at its end
+        QTest::keyClick(view.get(), Qt::Key_Right);
+        QVERIFY(!view->hasSelection());
+    }
+
+    void selectAllCopiesTheWholeResult() {
+        show(listing(20'000'000));
+        QTest::keyClick(view.get(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(view->selectionStart(), std::size_t{0});
+        QCOMPARE(view->selectionEnd(), view->text().size());
+        QCOMPARE(view->firstVisibleLine(), std::int64_t{0});
+        QTest::keyClick(view.get(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboardText(), qs(view->text()));
+    }
+
+    void theCopyOutlivesTheResult() {
+        show(listing(5000));
+        view->setSelection(9, 13);
+        view->copy();
+        view->setText("Não há números primos neste intervalo");
+        QCOMPARE(clipboardText(), qs(listing(5000).substr(9, 4)));
+    }
+
+    void aSelectionOverTheLimitIsNotCopied() {
+        show(listing(100000));
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        view->setCopyLimit(1000);
+        view->setSelection(0, 1001);
+        QString message;
+        answerNextMessageBox(&message);
+        QTest::keyClick(view.get(), Qt::Key_C, Qt::ControlModifier);
+        QVERIFY(message.contains(QStringLiteral("grande demais")));
+        QCOMPARE(clipboardText(), QStringLiteral("before"));
+        view->setSelection(0, 1000);
+        view->copy();
+        QCOMPARE(clipboardText(), qs(std::string_view(view->text()).substr(0, 1000)));
+    }
+
+    void mouseSelects() {
+        show(listing(20'000'000));
+        QTest::keyClick(view.get(), Qt::Key_PageDown);
+        const std::vector<LineSpan> lines = view->visibleLines();
+        const std::size_t from = lines[2].start + 7;
+        const std::size_t to = lines[9].start + 3;
+        dragMouse(view->viewport(), pointOf(from), pointOf(to));
+        QCOMPARE(view->selectionStart(), from);
+        QCOMPARE(view->selectionEnd(), to);
+
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                          pointOf(lines[12].start));
+        QCOMPARE(view->selectionStart(), from);
+        QCOMPARE(view->selectionEnd(), lines[12].start);
+        QTest::keyClick(view.get(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboardText(),
+                 qs(std::string_view(view->text()).substr(from, lines[12].start - from)));
+
+        // a double click takes one number
+        const std::string_view text = view->text();
+        const std::size_t number = text.find(", ", lines[4].start) + 2;
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, pointOf(number + 1));
+        QCOMPARE(view->selectedText(), text.substr(number, text.find(',', number) - number));
+    }
+
+    void dragBelowTheViewScrolls() {
+        show(listing(100000));
+        const QPoint start = pointOf(view->visibleLines()[0].start);
+        QTest::mousePress(view->viewport(), Qt::LeftButton, {}, start);
+        QMouseEvent move(
+            QEvent::MouseMove, QPointF(10, view->viewport()->height() + 20),
+            view->viewport()->mapToGlobal(QPointF(10, view->viewport()->height() + 20)),
+            Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &move);
+        QTRY_VERIFY(view->firstVisibleLine() >= 3);
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, start);
+        QVERIFY(view->selectionEnd() > view->visibleLines()[rows() - 2].start);
+    }
+
+    void contextMenuCopiesAndSelectsAll() {
+        show(listing(3000));
+        std::unique_ptr<QMenu> menu(view->createContextMenu(nullptr));
+        QStringList texts;
+        for (QAction* action : menu->actions()) {
+            if (!action->isSeparator()) {
+                texts << action->text();
+            }
+        }
+        QCOMPARE(texts, (QStringList{"Copiar", "Selecionar tudo"}));
+        QVERIFY(!menu->actions()[0]->isEnabled());
+        menu->actions().last()->trigger();
+        QCOMPARE(view->selectedText(), std::string_view(view->text()));
+        menu.reset(view->createContextMenu(nullptr));
+        QVERIFY(menu->actions()[0]->isEnabled());
+        menu->actions()[0]->trigger();
+        QCOMPARE(clipboardText(), qs(view->text()));
+    }
+
+    void typingChangesNothing() {
+        const std::string text = listing(3000);
+        show(text);
+        QTest::keyClicks(view.get(), QStringLiteral("12a, b"));
+        for (const Qt::Key key :
+             {Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Return, Qt::Key_Space}) {
+            QTest::keyClick(view.get(), key);
+        }
+        QGuiApplication::clipboard()->setText(QStringLiteral("99"));
+        QTest::keyClick(view.get(), Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(view.get(), Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(view->text(), text);
+    }
+
+    void reportsFocus() {
+        show(listing(100));
+        view->clearFocus();
+        QSignalSpy focused(view.get(), &ResultView::focused);
+        view->setFocus();
+        QCOMPARE(focused.count(), 1);
+    }
+
+    void accessibleTextOfASmallResult() {
+        const std::string text = listing(3000);
+        show(text);
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(view.get());
+        QVERIFY(accessible);
+        QCOMPARE(accessible->role(), QAccessible::EditableText);
+        QVERIFY(accessible->state().readOnly);
+        QVERIFY(accessible->state().multiLine);
+        QCOMPARE(accessible->text(QAccessible::Value), qs(text));
+
+        QAccessibleTextInterface* textInterface = accessible->textInterface();
+        QVERIFY(textInterface);
+        const QString whole = qs(text);
+        QCOMPARE(textInterface->characterCount(), int(whole.size()));
+        QCOMPARE(textInterface->text(9, 30), whole.mid(9, 21));  // across the "ú"
+
+        int start = 0;
+        int end = 0;
+        const int inNumber = int(whole.indexOf(QStringLiteral("primos")) + 2);
+        QCOMPARE(textInterface->textAtOffset(inNumber, QAccessible::WordBoundary, &start, &end),
+                 QStringLiteral("primos"));
+        QCOMPARE(textInterface->textAtOffset(3, QAccessible::CharBoundary, &start, &end),
+                 QStringLiteral("a"));
+        const LineSpan second = view->visibleLines()[1];
+        const QString secondLine = lineText(*view, second);
+        QCOMPARE(textInterface->textAtOffset(int(whole.indexOf(secondLine)) + 1,
+                                             QAccessible::LineBoundary, &start, &end),
+                 secondLine);
+        QCOMPARE(start, int(whole.indexOf(secondLine)));
+        QCOMPARE(textInterface->textAfterOffset(0, QAccessible::LineBoundary, &start, &end),
+                 secondLine);
+        QCOMPARE(textInterface->textBeforeOffset(end, QAccessible::LineBoundary, &start, &end),
+                 secondLine);
+
+        textInterface->setSelection(0, 9, 15);
+        QCOMPARE(qs(view->selectedText()), whole.mid(9, 6));
+        textInterface->selection(0, &start, &end);
+        QCOMPARE(start, 9);
+        QCOMPARE(end, 15);
+        QCOMPARE(textInterface->cursorPosition(), 15);
+        textInterface->setCursorPosition(20);
+        QCOMPARE(qs(std::string_view(text).substr(0, view->cursorPosition())), whole.left(20));
+        QCOMPARE(textInterface->selectionCount(), 0);
+        QVERIFY(textInterface->characterRect(20).isValid());
+        QCOMPARE(textInterface->textAfterOffset(1, QAccessible::WordBoundary, &start, &end),
+                 QStringLiteral(" "));
+        QCOMPARE(start, 5);
+        QCOMPARE(textInterface->textBeforeOffset(12, QAccessible::WordBoundary, &start, &end),
+                 QStringLiteral("370"));  // "Total de 370 números"
+        QCOMPARE(start, 9);
+        QCOMPARE(textInterface->textBeforeOffset(15, QAccessible::CharBoundary, &start, &end),
+                 QStringLiteral("ú"));
+        QCOMPARE(start, 14);
+        QCOMPARE(textInterface->offsetAtPoint(view->viewport()->mapToGlobal(
+                     view->characterRect(view->visibleLines()[2].start + 1).center())),
+                 int(whole.indexOf(lineText(*view, view->visibleLines()[2]))) + 1);
+    }
+
+    void accessibleTextOfAHugeResultComesInRanges() {
+        show(listing(20'000'000));
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(view.get());
+        QAccessibleTextInterface* textInterface = accessible->textInterface();
+        const std::string_view text = view->text();
+        QCOMPARE(textInterface->characterCount(), int(text.size()) - 1);  // one "ú"
+        QVERIFY(accessible->text(QAccessible::Value).isEmpty());
+        QCOMPARE(textInterface->text(0, -1).size(), tavix::ui::ResultViewAccessible::kTextLimit);
+        const int near = textInterface->characterCount() - 30;
+        QCOMPARE(textInterface->text(near, near + 20), qs(text.substr(near + 1, 20)));
+        int start = 0;
+        int end = 0;
+        textInterface->textAtOffset(near, QAccessible::LineBoundary, &start, &end);
+        QCOMPARE(end, textInterface->characterCount());
+        textInterface->setCursorPosition(near);
+        QCOMPARE(view->cursorPosition(), std::size_t(near) + 1);
+        QVERIFY(view->visibleLines().back().holds(view->cursorPosition()) ||
+                view->visibleLines()[rows() - 1].holds(view->cursorPosition()));
+    }
+
+    void utf16OffsetsRoundTrip_data() {
+        QTest::addColumn<QByteArray>("text");
+        // Multi-byte characters on both sides of the 64 KiB checkpoints.
+        QByteArray mixed;
+        while (mixed.size() < 300'000) {
+            mixed += "7, ú, 𝟙, ção, ";
+        }
+        QTest::newRow("multi-byte throughout") << mixed;
+        // Blocks of plain ASCII, read a block at a time, after characters that straddle the
+        // block boundaries.
+        QByteArray ascii(300'000, '7');
+        ascii.replace(65535, 2, "ú");
+        ascii.replace(131070, 4, "𝟙");
+        ascii.replace(196607, 3, "ç");
+        QTest::newRow("ASCII blocks") << ascii;
+    }
+
+    void utf16OffsetsRoundTrip() {
+        QFETCH(QByteArray, text);
+        const std::string_view bytes(text.constData(), std::size_t(text.size()));
+        const tavix::ui::Utf16Offsets offsets(bytes);
+        const QString reference = qs(bytes);
+        QCOMPARE(offsets.length(), std::int64_t(reference.size()));
+        std::vector<qsizetype> units = {0, 1, reference.size() - 1};
+        for (qsizetype boundary = 65536; boundary < reference.size(); boundary += 65536) {
+            for (qsizetype unit = boundary - 5; unit <= boundary + 5; ++unit) {
+                units.push_back(unit);
+            }
+        }
+        for (const qsizetype unit : units) {
+            // A unit that is the second half of a surrogate pair belongs to the character
+            // that starts one unit before.
+            const qsizetype start = reference.at(unit).isLowSurrogate() ? unit - 1 : unit;
+            const std::size_t pos = offsets.toBytes(unit);
+            QCOMPARE(qs(bytes.substr(0, pos)).size(), start);
+            QCOMPARE(offsets.toUtf16(pos), std::int64_t(start));
+        }
+    }
+
+    void oddTextsStillTileIntoLines_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("broken UTF-8")
+            << QByteArray("2, 3, \xC3 5, \xE2\x82 7, \xFF\xFE 11, \xF0\x9F\x98 13") +
+                   QByteArray(200, '\x80');
+        QTest::newRow("a long run of blanks") << "a" + QByteArray(5000, ' ') + "b";
+        QTest::newRow("tabs and controls") << QByteArray("2,\t3,\t\t5, \x01\x02 7\x7F, 11\t13");
+    }
+
+    void oddTextsStillTileIntoLines() {
+        QFETCH(QByteArray, text);
+        show(text.toStdString(), {120, 4000});
+        std::size_t covered = 0;
+        const std::vector<LineSpan> lines = view->visibleLines();
+        for (const LineSpan& line : lines) {
+            QCOMPARE(line.start, covered);
+            QVERIFY(line.next > line.start || line.last);
+            QVERIFY(line.next - line.start < 1000);
+            covered = line.next;
+        }
+        QVERIFY(lines.back().last);
+        QCOMPARE(covered, view->text().size());
+        QTest::keyClick(view.get(), Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(view.get(), Qt::Key_Home, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(view->selectionEnd(), view->text().size());
+        view->viewport()->repaint();
+    }
+};
+
+QTEST_MAIN(ResultViewTest)
+#include "result_view_test.moc"

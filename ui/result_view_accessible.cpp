@@ -1,0 +1,261 @@
+#include "ui/result_view_accessible.hpp"
+
+#include <QAccessible>
+
+#include <algorithm>
+#include <climits>
+#include <string_view>
+
+#include "ui/result_text.hpp"
+#include "ui/result_view.hpp"
+
+namespace tavix::ui {
+
+namespace {
+
+QAccessibleInterface* resultViewFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String(ResultView::staticMetaObject.className())) {
+        if (auto* view = qobject_cast<ResultView*>(object)) {
+            return new ResultViewAccessible(view);
+        }
+    }
+    return nullptr;
+}
+
+bool isLineBreak(char c) {
+    return c == '\n' || c == '\r';
+}
+
+}  // namespace
+
+void installResultViewAccessibility() {
+    static const bool installed = [] {
+        QAccessible::installFactory(resultViewFactory);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
+ResultViewAccessible::ResultViewAccessible(ResultView* view)
+    : QAccessibleWidget(view, QAccessible::EditableText) {}
+
+ResultView* ResultViewAccessible::view() const {
+    return static_cast<ResultView*>(widget());
+}
+
+void* ResultViewAccessible::interface_cast(QAccessible::InterfaceType type) {
+    if (type == QAccessible::TextInterface) {
+        return static_cast<QAccessibleTextInterface*>(this);
+    }
+    return QAccessibleWidget::interface_cast(type);
+}
+
+QAccessible::State ResultViewAccessible::state() const {
+    QAccessible::State state = QAccessibleWidget::state();
+    state.readOnly = true;
+    state.editable = false;
+    state.multiLine = true;
+    state.selectableText = true;
+    return state;
+}
+
+QString ResultViewAccessible::text(QAccessible::Text kind) const {
+    if (kind == QAccessible::Value) {
+        if (characterCount() > kTextLimit) {
+            return {};
+        }
+        const std::string& text = view()->text();
+        return QString::fromUtf8(text.data(), qsizetype(text.size()));
+    }
+    return QAccessibleWidget::text(kind);
+}
+
+std::size_t ResultViewAccessible::toBytes(int offset) const {
+    return view()->utf16Offsets().toBytes(offset);
+}
+
+int ResultViewAccessible::toOffset(std::size_t pos) const {
+    return int(std::min<std::int64_t>(view()->utf16Offsets().toUtf16(pos), INT_MAX));
+}
+
+int ResultViewAccessible::characterCount() const {
+    return int(std::min<std::int64_t>(view()->utf16Offsets().length(), INT_MAX));
+}
+
+void ResultViewAccessible::selection(int selectionIndex, int* startOffset, int* endOffset) const {
+    *startOffset = *endOffset = 0;
+    if (selectionIndex == 0 && view()->hasSelection()) {
+        *startOffset = toOffset(view()->selectionStart());
+        *endOffset = toOffset(view()->selectionEnd());
+    }
+}
+
+int ResultViewAccessible::selectionCount() const {
+    return view()->hasSelection() ? 1 : 0;
+}
+
+void ResultViewAccessible::addSelection(int startOffset, int endOffset) {
+    setSelection(0, startOffset, endOffset);
+}
+
+void ResultViewAccessible::removeSelection(int selectionIndex) {
+    if (selectionIndex == 0) {
+        view()->setCursorPosition(view()->cursorPosition());
+    }
+}
+
+void ResultViewAccessible::setSelection(int selectionIndex, int startOffset, int endOffset) {
+    if (selectionIndex == 0) {
+        view()->setSelection(toBytes(startOffset), toBytes(endOffset));
+    }
+}
+
+int ResultViewAccessible::cursorPosition() const {
+    return toOffset(view()->cursorPosition());
+}
+
+void ResultViewAccessible::setCursorPosition(int position) {
+    view()->setCursorPosition(toBytes(position));
+}
+
+QString ResultViewAccessible::piece(std::size_t begin, std::size_t end, int* startOffset,
+                                    int* endOffset) const {
+    const int start = toOffset(begin);
+    int stop = toOffset(end);
+    if (stop - start > kTextLimit) {
+        stop = start + kTextLimit;
+        end = toBytes(stop);
+    }
+    if (startOffset) {
+        *startOffset = start;
+    }
+    if (endOffset) {
+        *endOffset = stop;
+    }
+    const std::string_view text = view()->text();
+    return QString::fromUtf8(text.data() + begin, qsizetype(end - begin));
+}
+
+QString ResultViewAccessible::text(int startOffset, int endOffset) const {
+    if (endOffset < 0) {
+        endOffset = characterCount();
+    }
+    if (startOffset < 0 || startOffset >= endOffset) {
+        return {};
+    }
+    return piece(toBytes(startOffset), toBytes(endOffset), nullptr, nullptr);
+}
+
+std::pair<std::size_t, std::size_t> ResultViewAccessible::unitAt(
+    std::size_t pos, QAccessible::TextBoundaryType boundary) const {
+    const std::string_view text = view()->text();
+    const std::size_t size = text.size();
+    switch (boundary) {
+        case QAccessible::CharBoundary:
+            return {pos, pos < size ? pos + decodeUtf8(text, pos).length : size};
+        case QAccessible::WordBoundary: {
+            const std::size_t start = wordStart(text, pos);
+            return {start, wordEnd(text, start)};
+        }
+        case QAccessible::LineBoundary: {
+            const LineSpan line = view()->lineHolding(pos);
+            return {line.start, line.next};
+        }
+        case QAccessible::SentenceBoundary:
+        case QAccessible::ParagraphBoundary: {
+            // A paragraph ends with its line break; the result is usually one long paragraph.
+            std::size_t start = std::min(pos, size);
+            while (start > 0 && !isLineBreak(text[start - 1])) {
+                --start;
+            }
+            std::size_t end = std::min(pos, size);
+            while (end < size && !isLineBreak(text[end])) {
+                ++end;
+            }
+            return {start, nextCharBoundary(text, end)};
+        }
+        case QAccessible::NoBoundary:
+            break;
+    }
+    return {0, size};
+}
+
+QString ResultViewAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType boundary,
+                                           int* startOffset, int* endOffset) const {
+    const std::size_t size = view()->text().size();
+    std::size_t pos = toBytes(offset);
+    if (pos >= size && boundary != QAccessible::NoBoundary) {
+        if (boundary != QAccessible::LineBoundary || size == 0) {
+            *startOffset = *endOffset = characterCount();
+            return {};
+        }
+        pos = size;  // the last line
+    }
+    const auto [begin, end] = unitAt(pos, boundary);
+    return piece(begin, end, startOffset, endOffset);
+}
+
+QString ResultViewAccessible::textBeforeOffset(int offset, QAccessible::TextBoundaryType boundary,
+                                               int* startOffset, int* endOffset) const {
+    const std::string_view text = view()->text();
+    const std::size_t pos = std::min(toBytes(offset), text.size());
+    const std::size_t here = boundary == QAccessible::CharBoundary || pos >= text.size()
+                                 ? pos
+                                 : unitAt(pos, boundary).first;
+    if (here == 0 || boundary == QAccessible::NoBoundary) {
+        *startOffset = *endOffset = 0;
+        return {};
+    }
+    std::size_t before = here - 1;  // the start of the character before
+    while (before > 0 && (static_cast<unsigned char>(text[before]) & 0xC0) == 0x80) {
+        --before;
+    }
+    const auto [begin, end] = unitAt(before, boundary);
+    return piece(begin, end, startOffset, endOffset);
+}
+
+QString ResultViewAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryType boundary,
+                                              int* startOffset, int* endOffset) const {
+    const std::size_t size = view()->text().size();
+    const std::size_t pos = toBytes(offset);
+    if (pos >= size || boundary == QAccessible::NoBoundary) {
+        *startOffset = *endOffset = characterCount();
+        return {};
+    }
+    const std::size_t after = unitAt(pos, boundary).second;
+    if (after >= size) {
+        *startOffset = *endOffset = characterCount();
+        return {};
+    }
+    const auto [begin, end] = unitAt(after, boundary);
+    return piece(begin, end, startOffset, endOffset);
+}
+
+QRect ResultViewAccessible::characterRect(int offset) const {
+    const QRect box = view()->characterRect(toBytes(offset));
+    if (box.isEmpty()) {
+        return {};
+    }
+    return QRect(view()->viewport()->mapToGlobal(box.topLeft()), box.size());
+}
+
+int ResultViewAccessible::offsetAtPoint(const QPoint& point) const {
+    const QPoint local = view()->viewport()->mapFromGlobal(point);
+    if (!view()->viewport()->rect().contains(local)) {
+        return -1;
+    }
+    const auto pos = view()->positionAt(local);
+    return pos ? toOffset(*pos) : -1;
+}
+
+void ResultViewAccessible::scrollToSubstring(int startIndex, int) {
+    view()->ensureVisible(toBytes(startIndex));
+}
+
+QString ResultViewAccessible::attributes(int, int* startOffset, int* endOffset) const {
+    *startOffset = 0;
+    *endOffset = characterCount();
+    return {};
+}
+
+}  // namespace tavix::ui

@@ -1,0 +1,60 @@
+// What assistive technology sees of the result area: an editable-text object in the read-only
+// state, with Qt's text interface over the result (text, ranges, caret, selection, geometry).
+#pragma once
+
+#include <QAccessibleWidget>
+
+#include <cstddef>
+#include <utility>
+
+namespace tavix::ui {
+
+class ResultView;
+
+// Registers, once, the accessibility factory that serves every ResultView.
+void installResultViewAccessibility();
+
+class ResultViewAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+  public:
+    // The most characters handed out at once: the whole text (the Value) up to this length,
+    // and any range cut to it, so that a huge result cannot swamp the accessibility bus.
+    static constexpr int kTextLimit = 16 << 20;
+
+    explicit ResultViewAccessible(ResultView* view);
+
+    void* interface_cast(QAccessible::InterfaceType type) override;
+    QAccessible::State state() const override;
+    QString text(QAccessible::Text kind) const override;
+
+    void selection(int selectionIndex, int* startOffset, int* endOffset) const override;
+    int selectionCount() const override;
+    void addSelection(int startOffset, int endOffset) override;
+    void removeSelection(int selectionIndex) override;
+    void setSelection(int selectionIndex, int startOffset, int endOffset) override;
+    int cursorPosition() const override;
+    void setCursorPosition(int position) override;
+    QString text(int startOffset, int endOffset) const override;
+    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType boundary, int* startOffset,
+                             int* endOffset) const override;
+    QString textAfterOffset(int offset, QAccessible::TextBoundaryType boundary, int* startOffset,
+                            int* endOffset) const override;
+    QString textAtOffset(int offset, QAccessible::TextBoundaryType boundary, int* startOffset,
+                         int* endOffset) const override;
+    int characterCount() const override;
+    QRect characterRect(int offset) const override;
+    int offsetAtPoint(const QPoint& point) const override;
+    void scrollToSubstring(int startIndex, int endIndex) override;
+    QString attributes(int offset, int* startOffset, int* endOffset) const override;
+
+  private:
+    ResultView* view() const;
+    std::size_t toBytes(int offset) const;
+    int toOffset(std::size_t pos) const;
+    // The bytes of the text unit (character, word, line...) that holds `pos`.
+    std::pair<std::size_t, std::size_t> unitAt(std::size_t pos,
+                                               QAccessible::TextBoundaryType boundary) const;
+    // text[begin, end) with its offsets, cut to kTextLimit characters.
+    QString piece(std::size_t begin, std::size_t end, int* startOffset, int* endOffset) const;
+};
+
+}  // namespace tavix::ui
