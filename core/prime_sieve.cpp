@@ -83,7 +83,7 @@ SievingPrimes::SievingPrimes(std::uint64_t limit) {
     }
 }
 
-WindowSieve::WindowSieve(const SievingPrimes& primes) : primes_(primes) {
+WindowSieve::WindowSieve(const SievingPrimes& primes) {
     crossings_.resize(primes.primes().size());
     for (std::size_t i = 0; i < crossings_.size(); ++i) {
         Crossing& crossing = crossings_[i];

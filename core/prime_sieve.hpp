@@ -59,7 +59,6 @@ class WindowSieve {
 
     void start(std::uint64_t firstNumber);
 
-    const SievingPrimes& primes_;
     std::vector<Crossing> crossings_;
     std::uint64_t nextWindow_ = ~std::uint64_t{0};
 };
