@@ -1,6 +1,13 @@
+// Starting Tavix shows the main window; closing it ends the program.
 #include <QApplication>
+#include <QIcon>
+
+#include "ui/frm_tavix.hpp"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    return 0;
+    tavix::ui::frmTavix window;
+    QApplication::setWindowIcon(window.windowIcon());
+    window.show();
+    return QApplication::exec();
 }

@@ -1,0 +1,73 @@
+"""The main window as a user drives it: a listing, a factorization and a verdict typed from
+the keyboard, read back through the accessibility bus, then the window closed."""
+
+import os
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from tavix_e2e import Program, pyatspi, wait_for  # noqa: E402
+
+
+def is_default(button):
+    return button.getState().contains(pyatspi.STATE_IS_DEFAULT)
+
+
+def main():
+    with Program() as tavix:
+        window = tavix.window("Tavix")
+        window_id = tavix.activate("Tavix")
+        first = tavix.find("De:", "text")
+        calcular = tavix.find("Calcular", "push button")
+        wait_for(lambda: tavix.has_focus(first), what="the focus in De:")
+        assert is_default(calcular), "Calcular is the default button from the start"
+
+        # A listing: 10, Tab, 30, Enter.
+        tavix.type_text("10")
+        tavix.key("Tab")
+        tavix.type_text("30")
+        tavix.key("Return")
+        result = tavix.find("Resultado", "text")
+        expected = "Total de 6 números primos: 11, 13, 17, 19, 23, 29"
+        wait_for(lambda: tavix.text(result) == expected, what="the listing in Resultado")
+        wait_for(lambda: tavix.has_focus(first), what="the focus back in De:")
+        assert tavix.text(tavix.find("Até:", "text")) == "30"
+
+        # A factorization: on to the number box (Até:, Calcular, Resultado, Número), 360, Enter.
+        tavix.key("Tab", "Tab", "Tab", "Tab")
+        number = tavix.find("Número", "text")
+        wait_for(lambda: tavix.has_focus(number), what="the focus in Número")
+        assert is_default(tavix.find("Fatorar", "push button")), "Fatorar is the default in Número"
+        assert not is_default(calcular)
+        tavix.type_text("3a6.0")  # the letter and the full stop are not typed
+        tavix.key("Return")
+        quotients = tavix.find("Quocientes", "label")
+        factors = tavix.find("Fatores", "label")
+        wait_for(lambda: quotients.description == "360\n180\n90\n45\n15\n5\n1",
+                 what="the quotients of 360")
+        assert factors.description == "2\n2\n2\n3\n3\n5", factors.description
+        assert tavix.is_showing(tavix.find("Traço")), "the rule is shown"
+        tavix.screenshot("main_window.png", window_id)
+        tavix.screenshot("main_window_screen.png")
+
+        # A verdict: Tab to Verificar, Space; the message box says it and closes with Enter.
+        tavix.key("Tab", "space")
+        box = tavix.find("Tavix", ("dialog", "alert"), timeout=10)
+        texts = [tavix.text(n) for n in tavix.find_all("360 não é um número primo", root=box)]
+        assert texts, "the verdict is shown in the box"
+        assert box.description == "exclamação", box.description
+        tavix.key("Return")
+        wait_for(lambda: not tavix.find_all("Tavix", ("dialog", "alert")), what="the box closed")
+        assert tavix.running()
+
+        # Closing the window ends the program.
+        tavix.activate("Tavix")
+        tavix.key("alt+F4")
+        status = tavix.wait_exit(10)
+        assert status == 0, f"exit status {status}"
+        assert window is not None
+    print("ok")
+
+
+if __name__ == "__main__":
+    main()

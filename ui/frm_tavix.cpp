@@ -1,0 +1,384 @@
+#include "ui/frm_tavix.hpp"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+
+#include "core/computations.hpp"
+#include "ui/digit_line_edit.hpp"
+#include "ui/frm_about.hpp"
+#include "ui/message_box.hpp"
+#include "ui/result_view_stock.hpp"
+#include "ui/twips.hpp"
+
+// The icon lives in a static library: register it before it is first looked up.
+static void registerResources() {
+    Q_INIT_RESOURCE(tavix);
+}
+
+namespace tavix::ui {
+
+namespace {
+
+constexpr QColor kBackground(224, 224, 224);
+constexpr int kClientWidth = 15225;
+constexpr int kClientHeight = 8925;
+
+QFont arial(qreal points) {
+    QFont font(QStringLiteral("Arial"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    return font;
+}
+
+template <typename Control>
+Control* place(Control* control, const char* name, const QString& accessibleName, QRect rect) {
+    control->setObjectName(QString::fromLatin1(name));
+    control->setAccessibleName(accessibleName);
+    control->setGeometry(rect);
+    return control;
+}
+
+QString rowsForDisplay(const std::string& caption) {
+    QString rows = QString::fromStdString(caption);
+    rows.replace(QChar(kRowSeparator), QChar('\n'));
+    return rows;
+}
+
+}  // namespace
+
+frmTavix::frmTavix(QWidget* parent) : QWidget(parent) {
+    registerResources();
+    setObjectName(QStringLiteral("frmTavix"));
+    setWindowTitle(QStringLiteral("Tavix"));
+    setAccessibleName(QStringLiteral("Tavix"));
+    setWindowIcon(QIcon(QStringLiteral(":/tavix.png")));
+    setFont(arial(9.75));
+    QPalette background = palette();
+    background.setColor(QPalette::Window, kBackground);
+    setPalette(background);
+    setAutoFillBackground(true);
+    resize(pixels(kClientWidth), pixels(kClientHeight));
+    createControls();
+    placeOnScreen();
+}
+
+frmTavix::~frmTavix() {
+    if (pointer_ == Pointer::Hourglass) {
+        QGuiApplication::restoreOverrideCursor();
+    }
+}
+
+void frmTavix::createControls() {
+    auto button = [this](const char* name, const QString& caption, QRect rect, qreal points) {
+        auto* control = place(new QPushButton(caption, this), name, caption, rect);
+        control->setFont(arial(points));
+        control->setAutoDefault(false);
+        return control;
+    };
+    auto numberBox = [this](const char* name, const QString& accessibleName, QRect rect) {
+        auto* control = place(new DigitLineEdit(this), name, accessibleName, rect);
+        control->setFont(arial(18));
+        return control;
+    };
+    auto label = [this](const char* name, const QString& caption, const QString& accessibleName,
+                        QRect rect, Qt::Alignment alignment) {
+        auto* control = place(new QLabel(caption, this), name, accessibleName, rect);
+        control->setTextFormat(Qt::PlainText);
+        control->setAlignment(alignment | Qt::AlignTop);
+        return control;
+    };
+
+    // Creation order decides which control lies on top where two meet.
+    cmdHelp_ = button("cmdHelp", QStringLiteral("?"), twipsRect(14040, 240, 975, 615), 9.75);
+    cmdHelp_->setAccessibleDescription(QStringLiteral("Sobre o Tavix"));
+    cmdFatorar_ =
+        button("cmdFatorar", QStringLiteral("Fatorar"), twipsRect(9240, 8040, 3495, 615), 14.25);
+    txtIni_ = numberBox("txtIni", QStringLiteral("De:"), twipsRect(960, 240, 3615, 495));
+    cmdV_ = button("cmdV", QStringLiteral("Verificar"), twipsRect(240, 8040, 3495, 615), 14.25);
+    txtV_ = numberBox("txtV", QStringLiteral("Número"), twipsRect(4020, 8040, 4935, 525));
+    cmdCalc_ =
+        button("cmdCalc", QStringLiteral("Calcular"), twipsRect(9600, 240, 3135, 615), 14.25);
+    txtN_ = numberBox("txtN", QStringLiteral("Até:"), twipsRect(5520, 240, 3855, 495));
+    txt_ = place(new ResultViewStock(this), "txt", QStringLiteral("Resultado"),
+                 twipsRect(240, 960, 12510, 6975));
+    txt_->setFont(arial(12));
+    lblFator_ = label("lblFator", QString(), QStringLiteral("Fatores"),
+                      twipsRect(14040, 960, 1215, 7695), Qt::AlignHCenter);
+    lblNumFat_ = label("lblNumFat", QString(), QStringLiteral("Quocientes"),
+                       twipsRect(12720, 960, 1335, 7695), Qt::AlignHCenter);
+
+    // The rule from (14040, 960) to (14040, 8640): one pixel wide, in the window-text colour.
+    lneFat_ = place(new QWidget(this), "lneFat", QStringLiteral("Traço"),
+                    QRect(pixels(14040), pixels(960), 1, pixels(8640 - 960)));
+    QPalette rule = lneFat_->palette();
+    rule.setColor(QPalette::Window, rule.color(QPalette::WindowText));
+    lneFat_->setPalette(rule);
+    lneFat_->setAutoFillBackground(true);
+    lneFat_->hide();
+
+    lblDe_ = label("lblDe", QStringLiteral("De:"), QStringLiteral("De:"),
+                   twipsRect(240, 240, 735, 375), Qt::AlignLeft);
+    lblDe_->setFont(arial(18));
+    lblDe_->setBuddy(txtIni_);
+    lblAte_ = label("lblAte", QStringLiteral("Até:"), QStringLiteral("Até:"),
+                    twipsRect(4680, 240, 735, 375), Qt::AlignRight);
+    lblAte_->setFont(arial(18));
+    lblAte_->setBuddy(txtN_);
+
+    txtIni_->setKeyPressHandler([this](std::int16_t& key) { txtIni_KeyPress(key); });
+    txtN_->setKeyPressHandler([this](std::int16_t& key) { txtN_KeyPress(key); });
+    txtV_->setKeyPressHandler([this](std::int16_t& key) { txtV_KeyPress(key); });
+    for (TextBox box : {TextBox::txtIni, TextBox::txtN, TextBox::txtV, TextBox::txt}) {
+        boxWidget(box)->installEventFilter(this);
+    }
+
+    connect(cmdCalc_, &QPushButton::clicked, this, &frmTavix::cmdCalc_Click);
+    connect(cmdV_, &QPushButton::clicked, this, &frmTavix::cmdV_Click);
+    connect(cmdFatorar_, &QPushButton::clicked, this, &frmTavix::cmdFatorar_Click);
+    connect(cmdHelp_, &QPushButton::clicked, this, &frmTavix::cmdHelp_Click);
+
+    QWidget* const focusOrder[] = {txtIni_, txtN_, cmdCalc_,    resultWidget(),
+                                   txtV_,   cmdV_, cmdFatorar_, cmdHelp_};
+    for (std::size_t i = 0; i + 1 < std::size(focusOrder); ++i) {
+        QWidget::setTabOrder(focusOrder[i], focusOrder[i + 1]);
+    }
+    txtIni_->setFocus(Qt::OtherFocusReason);
+}
+
+void frmTavix::placeOnScreen() {
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
+                                        screen->availableGeometry()));
+    }
+}
+
+QWidget* frmTavix::boxWidget(TextBox box) const {
+    switch (box) {
+        case TextBox::txtIni:
+            return txtIni_;
+        case TextBox::txtN:
+            return txtN_;
+        case TextBox::txtV:
+            return txtV_;
+        case TextBox::txt:
+            return resultWidget();
+    }
+    return nullptr;
+}
+
+void frmTavix::setResultText(std::string text) {
+    txt_->setText(std::move(text));
+}
+std::string frmTavix::resultText() const {
+    return txt_->text();
+}
+QWidget* frmTavix::resultWidget() const {
+    return txt_;
+}
+
+std::string frmTavix::text(TextBox box) const {
+    switch (box) {
+        case TextBox::txtIni:
+            return txtIni_->text().toStdString();
+        case TextBox::txtN:
+            return txtN_->text().toStdString();
+        case TextBox::txtV:
+            return txtV_->text().toStdString();
+        case TextBox::txt:
+            return resultText();
+    }
+    return {};
+}
+
+void frmTavix::setText(TextBox box, std::string text) {
+    switch (box) {
+        case TextBox::txtIni:
+            txtIni_->setText(QString::fromStdString(text));
+            break;
+        case TextBox::txtN:
+            txtN_->setText(QString::fromStdString(text));
+            break;
+        case TextBox::txtV:
+            txtV_->setText(QString::fromStdString(text));
+            break;
+        case TextBox::txt:
+            setResultText(std::move(text));
+            break;
+    }
+}
+
+std::string frmTavix::caption(FactorColumn column) const {
+    return column == FactorColumn::lblNumFat ? numFatCaption_ : fatorCaption_;
+}
+
+void frmTavix::setCaption(FactorColumn column, std::string caption) {
+    QLabel* label = column == FactorColumn::lblNumFat ? lblNumFat_ : lblFator_;
+    const QString rows = rowsForDisplay(caption);
+    label->setText(rows);
+    // The name says which column it is; assistive technology reads the rows from here.
+    label->setAccessibleDescription(rows);
+    (column == FactorColumn::lblNumFat ? numFatCaption_ : fatorCaption_) = std::move(caption);
+}
+
+void frmTavix::setRuleVisible(bool visible) {
+    lneFat_->setVisible(visible);
+}
+
+void frmTavix::setPointer(Pointer pointer) {
+    if (pointer == pointer_) {
+        return;
+    }
+    pointer_ = pointer;
+    // The computation keeps the event loop busy: the override reaches the display at once,
+    // where a widget cursor would wait for the next mouse move to be applied.
+    if (pointer == Pointer::Hourglass) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QGuiApplication::restoreOverrideCursor();
+    }
+}
+
+void frmTavix::setFocus(TextBox box) {
+    QWidget* widget = boxWidget(box);
+    widget->setFocus(Qt::OtherFocusReason);
+    // An inactive window learns of the move only when it is activated again; the default
+    // button follows the focus right away all the same.
+    if (!widget->hasFocus()) {
+        applyDefaultRule(box);
+    }
+}
+
+void frmTavix::showMessage(std::string_view message, MessageIcon icon) {
+    showMessageBox(this, QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size())),
+                   icon);
+}
+
+NumberFormat frmTavix::systemNumberFormat() {
+    const QLocale locale = QLocale::system();
+    return {locale.decimalPoint().toStdString(), locale.groupSeparator().toStdString()};
+}
+
+void frmTavix::cmdCalc_Click() {
+    tavix::cmdCalc_Click(*this, systemNumberFormat());
+}
+void frmTavix::cmdV_Click() {
+    tavix::cmdV_Click(*this, systemNumberFormat());
+}
+void frmTavix::cmdFatorar_Click() {
+    tavix::cmdFatorar_Click(*this, systemNumberFormat());
+}
+
+void frmTavix::cmdHelp_Click() {
+    setFocus(TextBox::txtIni);
+    openAboutWindow();
+}
+
+void frmTavix::txtIni_GotFocus() {
+    cmdCalc_->setDefault(true);
+    cmdV_->setDefault(false);
+    cmdFatorar_->setDefault(false);
+}
+
+void frmTavix::txtN_GotFocus() {
+    cmdCalc_->setDefault(true);
+    cmdV_->setDefault(false);
+    cmdFatorar_->setDefault(false);
+}
+
+void frmTavix::txtV_GotFocus() {
+    cmdCalc_->setDefault(false);
+    cmdFatorar_->setDefault(true);
+    cmdV_->setDefault(false);
+}
+
+void frmTavix::txt_GotFocus() {
+    cmdCalc_->setDefault(false);
+    cmdV_->setDefault(false);
+    cmdFatorar_->setDefault(false);
+}
+
+void frmTavix::txtIni_KeyPress(std::int16_t& KeyAscii) {
+    keepDigitsAndBackspace(KeyAscii);
+}
+void frmTavix::txtN_KeyPress(std::int16_t& KeyAscii) {
+    keepDigitsAndBackspace(KeyAscii);
+}
+void frmTavix::txtV_KeyPress(std::int16_t& KeyAscii) {
+    keepDigitsAndBackspace(KeyAscii);
+}
+
+void frmTavix::Form_Unload(std::int16_t& /*Cancel*/) {
+    // Ends the program at once, whatever other window is open; nothing is asked or saved.
+    QCoreApplication::exit(0);
+}
+
+void frmTavix::applyDefaultRule(TextBox box) {
+    switch (box) {
+        case TextBox::txtIni:
+            txtIni_GotFocus();
+            break;
+        case TextBox::txtN:
+            txtN_GotFocus();
+            break;
+        case TextBox::txtV:
+            txtV_GotFocus();
+            break;
+        case TextBox::txt:
+            txt_GotFocus();
+            break;
+    }
+}
+
+QPushButton* frmTavix::defaultButton() const {
+    for (QPushButton* button : {cmdCalc_, cmdV_, cmdFatorar_}) {
+        if (button->isDefault()) {
+            return button;
+        }
+    }
+    return nullptr;
+}
+
+bool frmTavix::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        for (TextBox box : {TextBox::txtIni, TextBox::txtN, TextBox::txtV, TextBox::txt}) {
+            if (watched == boxWidget(box)) {
+                applyDefaultRule(box);
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// A plain window has no dialog to route Enter: a focused button takes it, otherwise the
+// default button, if any, is pressed. The boxes pass Enter on to the window.
+void frmTavix::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool plain = event->modifiers() == Qt::NoModifier ||
+                       (event->key() == Qt::Key_Enter && event->modifiers() == Qt::KeypadModifier);
+    if (enter && plain) {
+        if (auto* focused = qobject_cast<QPushButton*>(focusWidget())) {
+            focused->click();
+        } else if (QPushButton* button = defaultButton()) {
+            button->click();
+        }
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void frmTavix::closeEvent(QCloseEvent* event) {
+    std::int16_t cancel = 0;
+    Form_Unload(cancel);
+    event->setAccepted(cancel == 0);
+}
+
+}  // namespace tavix::ui

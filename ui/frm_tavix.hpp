@@ -1,0 +1,99 @@
+// The main window: two boxes for an interval and "Calcular", one box for a single number with
+// "Verificar" and "Fatorar", the result area, the factorization table and the "?" button.
+#pragma once
+
+#include <QWidget>
+
+#include <cstdint>
+#include <string>
+
+#include "core/number_values.hpp"
+#include "core/window.hpp"
+
+class QLabel;
+class QPushButton;
+
+namespace tavix::ui {
+
+class DigitLineEdit;
+class ResultViewStock;
+
+class frmTavix : public QWidget, public Window {
+    Q_OBJECT
+  public:
+    explicit frmTavix(QWidget* parent = nullptr);
+    ~frmTavix() override;
+
+    // Window, for the computations.
+    std::string text(TextBox box) const override;
+    void setText(TextBox box, std::string text) override;
+    std::string caption(FactorColumn column) const override;
+    void setCaption(FactorColumn column, std::string caption) override;
+    void setRuleVisible(bool visible) override;
+    void setPointer(Pointer pointer) override;
+    using QWidget::setFocus;
+    void setFocus(TextBox box) override;
+    void showMessage(std::string_view message, MessageIcon icon) override;
+
+    Pointer pointer() const { return pointer_; }
+
+    // The separators of the system locale, as the computations read and print numbers.
+    static NumberFormat systemNumberFormat();
+
+    // Button handlers.
+    void cmdCalc_Click();
+    void cmdV_Click();
+    void cmdFatorar_Click();
+    void cmdHelp_Click();
+
+    // Default-button rule: which computing button Enter presses while a box has the focus.
+    void txtIni_GotFocus();
+    void txtN_GotFocus();
+    void txtV_GotFocus();
+    void txt_GotFocus();
+
+    // Digit filter of the three number boxes.
+    void txtIni_KeyPress(std::int16_t& KeyAscii);
+    void txtN_KeyPress(std::int16_t& KeyAscii);
+    void txtV_KeyPress(std::int16_t& KeyAscii);
+
+    // Closing always proceeds and ends the program.
+    void Form_Unload(std::int16_t& Cancel);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void createControls();
+    void placeOnScreen();
+    QWidget* boxWidget(TextBox box) const;
+    void applyDefaultRule(TextBox box);
+    QPushButton* defaultButton() const;
+
+    // The result area, reached only through these three.
+    void setResultText(std::string text);
+    std::string resultText() const;
+    QWidget* resultWidget() const;
+
+    QPushButton* cmdHelp_ = nullptr;
+    QPushButton* cmdFatorar_ = nullptr;
+    DigitLineEdit* txtIni_ = nullptr;
+    QPushButton* cmdV_ = nullptr;
+    DigitLineEdit* txtV_ = nullptr;
+    QPushButton* cmdCalc_ = nullptr;
+    DigitLineEdit* txtN_ = nullptr;
+    ResultViewStock* txt_ = nullptr;
+    QLabel* lblFator_ = nullptr;
+    QLabel* lblNumFat_ = nullptr;
+    QWidget* lneFat_ = nullptr;
+    QLabel* lblDe_ = nullptr;
+    QLabel* lblAte_ = nullptr;
+
+    std::string numFatCaption_;
+    std::string fatorCaption_;
+    Pointer pointer_ = Pointer::Default;
+};
+
+}  // namespace tavix::ui
