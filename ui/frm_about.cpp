@@ -9,6 +9,7 @@
 #include <QPalette>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 
@@ -263,6 +264,22 @@ void frmAbout::done(int result) {
     }
 }
 
+void frmAbout::placeAtCentre(const QWidget* reference) {
+    QScreen* screen = reference != nullptr ? reference->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    QMargins frame;
+    if (reference != nullptr && reference->windowHandle() != nullptr) {
+        frame = reference->windowHandle()->frameMargins();
+    }
+    const QRect area = screen->availableGeometry();
+    const QSize outer = size().grownBy(frame);
+    const QPoint topLeft(area.x() + (area.width() - outer.width()) / 2 + frame.left(),
+                         area.y() + (area.height() - outer.height()) / 2 + frame.top());
+    setGeometry(QRect(topLeft, size()));
+}
+
 // Esc presses "Ok" like Enter does, whichever control has the focus.
 void frmAbout::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
@@ -286,11 +303,12 @@ frmAbout* aboutWindow() {
 }
 
 void openAboutWindow() {
+    QWidget* active = QApplication::activeWindow();
     frmAbout* about = aboutWindow();
     if (about == nullptr) {
         about = new frmAbout;  // no owner
+        about->placeAtCentre(active);
     }
-    QWidget* active = QApplication::activeWindow();
     if (active != nullptr && active != about) {
         about->setReturnWindow(active);
     }

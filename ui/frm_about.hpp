@@ -65,6 +65,11 @@ class frmAbout : public QDialog {
     // The window that is made active again when this one closes while active.
     void setReturnWindow(QWidget* window) { returnWindow_ = window; }
 
+    // Places the window, frame included, in the middle of the screen of `reference` (the
+    // primary screen when null). The frame is taken as wide as that of `reference`, the
+    // best guess before the window manager has framed this one.
+    void placeAtCentre(const QWidget* reference);
+
     void done(int result) override;
 
   protected:

@@ -14,6 +14,7 @@
 #include "ui/beep.hpp"
 #include "ui/desktop_link.hpp"
 #include "ui/frm_about.hpp"
+#include "ui/frm_tavix.hpp"
 
 using tavix::ui::frmAbout;
 
@@ -80,19 +81,18 @@ void AboutWindowTest::cleanup() {
     catcher_.urls.clear();
 }
 
-// Opens the about window from an active stand-in for the main window.
+// Opens the about window with a click on "?" in the main window, from the number box.
 frmAbout* AboutWindowTest::open() {
     if (!main_) {
-        main_ = new QWidget;
-        main_->setWindowTitle(QStringLiteral("Tavix"));
-        main_->resize(300, 200);
+        main_ = new tavix::ui::frmTavix;
         main_->show();
         main_->activateWindow();
         if (!QTest::qWaitForWindowActive(main_)) {
             return nullptr;
         }
     }
-    tavix::ui::openAboutWindow();
+    main_->findChild<QWidget*>("txtV")->setFocus();
+    QTest::mouseClick(main_->findChild<QWidget*>("cmdHelp"), Qt::LeftButton);
     frmAbout* about = tavix::ui::aboutWindow();
     if (about == nullptr || !QTest::qWaitForWindowActive(about)) {
         return nullptr;
@@ -274,6 +274,8 @@ void AboutWindowTest::focusStartsOnOkAndStaysOffLabels() {
     frmAbout* about = open();
     QVERIFY(about);
     QCOMPARE(QApplication::focusWidget(), about->cmdOK);
+    // "?" left the main window's focus in the first number box.
+    QCOMPARE(main_->focusWidget(), main_->findChild<QWidget*>("txtIni"));
     QTest::keyClick(about, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), about->picIcon);
     QTest::keyClick(about, Qt::Key_Tab);
@@ -316,6 +318,8 @@ void AboutWindowTest::keysAndClicksClose() {
     }
     QTRY_VERIFY(about.isNull());
     QCOMPARE(tavix::ui::aboutWindow(), nullptr);
+    QTRY_VERIFY(main_->isActiveWindow());
+    QCOMPARE(QApplication::focusWidget(), main_->findChild<QWidget*>("txtIni"));
     QCOMPARE(tavix::ui::beepCount(), beeps);
 }
 
@@ -450,10 +454,11 @@ void AboutWindowTest::closingReturnsToTheOpenerWithoutBeep() {
     about->close();  // the close box
     QTRY_VERIFY(about.isNull());
     QTRY_VERIFY(main_->isActiveWindow());
+    QCOMPARE(QApplication::focusWidget(), main_->findChild<QWidget*>("txtIni"));
     QTest::qWait(50);
     QCOMPARE(tavix::ui::beepCount(), beeps);
 
-    // Closing the other window while the about window is open sounds nothing either.
+    // Closing the main window while the about window is open sounds nothing either.
     about = open();
     QVERIFY(about);
     main_->close();
