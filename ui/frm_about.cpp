@@ -256,6 +256,7 @@ void frmAbout::Form_Deactivate() {
 void frmAbout::done(int result) {
     const bool wasActive = isActiveWindow();
     const QPointer<QWidget> returnWindow = returnWindow_;
+    closed_ = true;
     QDialog::done(result);
     if (wasActive && returnWindow && returnWindow->isVisible() &&
         !QCoreApplication::closingDown()) {
@@ -292,10 +293,7 @@ void frmAbout::keyPressEvent(QKeyEvent* event) {
 frmAbout* aboutWindow() {
     for (QWidget* window : QApplication::topLevelWidgets()) {
         auto* about = qobject_cast<frmAbout*>(window);
-        if (about != nullptr && !about->testAttribute(Qt::WA_WState_ExplicitShowHide)) {
-            return about;  // created, not yet shown
-        }
-        if (about != nullptr && about->isVisible()) {
+        if (about != nullptr && !about->isClosed()) {
             return about;
         }
     }

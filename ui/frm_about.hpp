@@ -70,6 +70,9 @@ class frmAbout : public QDialog {
     // best guess before the window manager has framed this one.
     void placeAtCentre(const QWidget* reference);
 
+    // Closed: hidden for good and about to be destroyed.
+    bool isClosed() const { return closed_; }
+
     void done(int result) override;
 
   protected:
@@ -80,6 +83,7 @@ class frmAbout : public QDialog {
 
     QPointer<QWidget> returnWindow_;
     bool deactivationPending_ = false;
+    bool closed_ = false;
 };
 
 // Opens the about window: creates it if none exists (there is never more than one), shows

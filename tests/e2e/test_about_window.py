@@ -319,7 +319,16 @@ def program_ends_with_the_about_window_open(display):
         assert display.bell_count() == bells, "beeps on ending the program"
 
 
+def window_manager_running():
+    check = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], capture_output=True,
+                           text=True).stdout
+    return "window id" in check
+
+
 def main():
+    # Activation, frames and the close box are the window manager's: without one, nothing here
+    # would mean anything.
+    wait_for(window_manager_running, what="a window manager on the display")
     display = XDisplay()
     with tempfile.TemporaryDirectory() as directory:
         record = link_opener(directory)
