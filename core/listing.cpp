@@ -1,8 +1,112 @@
+// "Calcular": the primes from txtIni to txtN, into txt behind a count line.
+//
+// What the window shows is what testing every candidate by trial division and appending
+// each prime to txt would show; the primes come from a segmented sieve instead, and the
+// text is built once and written once.
+#include <exception>
+#include <string>
+
 #include "core/computations.hpp"
+#include "core/listing_plan.hpp"
+#include "core/prime_listing.hpp"
 
 namespace tavix {
 
-// Placeholder: the listing is being written.
-void cmdCalc_Click(Window&, const NumberFormat&) {}
+namespace {
+
+std::string countLineFor(std::uint64_t count) {
+    if (count == 0)
+        return std::string(texts::kNoPrimes);
+    if (count == 1)
+        return std::string(texts::kOnePrimePrefix);
+    std::string line(texts::kCountPrefix);
+    line += NumberToText(static_cast<double>(count), NumberFormat{});
+    line += texts::kCountSuffix;
+    return line;
+}
+
+// The fixed answers: the text, the pointer back, and the focus left where it is.
+void answer(Window& window, std::string_view text) {
+    window.setText(TextBox::txt, std::string(text));
+    window.setPointer(Pointer::Default);
+}
+
+void reportError(Window& window, bool overflow) {
+    window.setPointer(Pointer::Default);
+    if (overflow) {
+        window.showMessage(texts::kOverflow, MessageIcon::Critical);
+        window.setFocus(TextBox::txtIni);
+    } else {
+        window.setFocus(TextBox::txtIni);
+        window.showMessage(texts::kOtherError, MessageIcon::Critical);
+    }
+}
+
+void listPrimesOfInterval(Window& window, const NumberFormat& format) {
+    window.setText(TextBox::txt, std::string());
+    if (!window.text(TextBox::txtN).empty() && window.text(TextBox::txtIni).empty()) {
+        window.setText(TextBox::txtIni, "0");
+    }
+    const std::string firstText = window.text(TextBox::txtIni);
+    if (!IsNumericText(firstText, format))
+        return;
+    const std::string lastText = window.text(TextBox::txtN);
+    if (!IsNumericText(lastText, format))
+        return;
+    const double first = TextToNumber(firstText);
+    const double last = TextToNumber(lastText);
+
+    if (last < first) {
+        window.showMessage(texts::kNoInterval, MessageIcon::Critical);
+        window.setFocus(TextBox::txtIni);
+        return;
+    }
+    window.setPointer(Pointer::Hourglass);
+
+    if (last == 2 && first <= 2)
+        return answer(window, texts::kOnlyTwo);
+    if (last == 3 && first <= 2)
+        return answer(window, texts::kTwoAndThree);
+    if (last < 2)
+        return answer(window, texts::kNoPrimes);
+
+    std::string start;
+    std::uint64_t startCount = 0;
+    if (first == 3) {
+        start = "3";
+        startCount = 1;
+        window.setText(TextBox::txt, start);
+    } else if (first <= 2) {
+        start = "2, 3";
+        startCount = 2;
+        window.setText(TextBox::txt, start);
+    }
+
+    const ListingPlan plan = planListing(first, last, format);
+    if (plan.listsFive) {
+        start += start.empty() ? "5" : ", 5";
+        ++startCount;
+    }
+    // A list that runs into an overflow stays without its count line.
+    const CountLine countLine = plan.overflows ? CountLine() : CountLine(countLineFor);
+    window.setText(TextBox::txt, listPrimes(start, startCount, plan.pieces, countLine));
+    if (plan.overflows)
+        throw OverflowError();
+
+    window.setFocus(TextBox::txtIni);
+    window.setPointer(Pointer::Default);
+}
+
+}  // namespace
+
+void cmdCalc_Click(Window& window, const NumberFormat& format) {
+    try {
+        listPrimesOfInterval(window, format);
+    } catch (const std::exception& error) {
+        reportError(window, errorNumberOf(error) == kOverflowErrorNumber);
+    } catch (...) {
+        reportError(window, false);
+    }
+}
 
 }  // namespace tavix

@@ -1,5 +1,7 @@
 #include "ui/frm_tavix.hpp"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -46,6 +48,15 @@ Control* place(Control* control, const char* name, const QString& accessibleName
     return control;
 }
 
+// Assistive technology sees the main window as a window, not as a pane inside one.
+QAccessibleInterface* mainWindowAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String(frmTavix::staticMetaObject.className()) &&
+        object->isWidgetType()) {
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    }
+    return nullptr;
+}
+
 QString rowsForDisplay(const std::string& caption) {
     QString rows = QString::fromStdString(caption);
     rows.replace(QChar(kRowSeparator), QChar('\n'));
@@ -56,6 +67,9 @@ QString rowsForDisplay(const std::string& caption) {
 
 frmTavix::frmTavix(QWidget* parent) : QWidget(parent) {
     registerResources();
+    static const bool accessibleAsWindow =
+        (QAccessible::installFactory(mainWindowAccessible), true);
+    Q_UNUSED(accessibleAsWindow);
     setObjectName(QStringLiteral("frmTavix"));
     setWindowTitle(QStringLiteral("Tavix"));
     setAccessibleName(QStringLiteral("Tavix"));

@@ -14,6 +14,7 @@ Environment: TAVIX_BIN, the program; TAVIX_ARTIFACTS, where screenshots go; DISP
 session bus. Without DISPLAY the test is skipped (exit status 77).
 """
 
+import ctypes
 import os
 import subprocess
 import sys
@@ -68,6 +69,48 @@ def xdotool(*args):
     return subprocess.run(
         ["xdotool", *map(str, args)], check=True, capture_output=True, text=True
     ).stdout
+
+
+class _ClientMessage(ctypes.Structure):
+    _fields_ = [
+        ("type", ctypes.c_int),
+        ("serial", ctypes.c_ulong),
+        ("send_event", ctypes.c_int),
+        ("display", ctypes.c_void_p),
+        ("window", ctypes.c_ulong),
+        ("message_type", ctypes.c_ulong),
+        ("format", ctypes.c_int),
+        ("data", ctypes.c_long * 5),
+    ]
+
+
+class _XEvent(ctypes.Union):
+    _fields_ = [("xclient", _ClientMessage), ("pad", ctypes.c_long * 24)]
+
+
+def close_window(window_id):
+    """Asks the window manager to close a window, as its close box does (_NET_CLOSE_WINDOW)."""
+    x11 = ctypes.CDLL("libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XDefaultRootWindow.restype = ctypes.c_ulong
+    display = ctypes.c_void_p(x11.XOpenDisplay(None))
+    if not display:
+        raise AssertionError("cannot open the display")
+    try:
+        event = _XEvent()
+        event.xclient.type = 33  # ClientMessage
+        event.xclient.send_event = 1
+        event.xclient.window = int(window_id)
+        event.xclient.message_type = x11.XInternAtom(display, b"_NET_CLOSE_WINDOW", 0)
+        event.xclient.format = 32
+        event.xclient.data[1] = 2  # the request comes from a user's action
+        root = ctypes.c_ulong(x11.XDefaultRootWindow(display))
+        substructure = (1 << 19) | (1 << 20)  # SubstructureNotify | SubstructureRedirect
+        x11.XSendEvent(display, root, 0, ctypes.c_long(substructure), ctypes.byref(event))
+        x11.XFlush(display)
+    finally:
+        x11.XCloseDisplay(display)
 
 
 def artifacts_dir():
@@ -192,12 +235,14 @@ class Program:
         window_id = self.x_window(title)
 
         def activated():
-            # The window manager may not manage a freshly mapped window yet: try again.
-            done = subprocess.run(["xdotool", "windowactivate", "--sync", window_id],
-                                  capture_output=True, timeout=5)
-            return done.returncode == 0
+            # The window manager may not manage a freshly mapped window yet: ask again until
+            # it is the active window.
+            subprocess.run(["xdotool", "windowactivate", window_id], capture_output=True)
+            active = subprocess.run(["xdotool", "getactivewindow"], capture_output=True,
+                                    text=True).stdout.strip()
+            return active == window_id
 
-        wait_for(activated, 10.0, interval=0.2, what=f"window {title!r} activated")
+        wait_for(activated, 15.0, interval=0.3, what=f"window {title!r} activated")
         return window_id
 
     def type_text(self, text):

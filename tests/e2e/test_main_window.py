@@ -6,7 +6,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from tavix_e2e import Program, pyatspi, wait_for  # noqa: E402
+from tavix_e2e import Program, close_window, pyatspi, wait_for  # noqa: E402
 
 
 def is_default(button):
@@ -66,6 +66,15 @@ def main():
         status = tavix.wait_exit(10)
         assert status == 0, f"exit status {status}"
         assert window is not None
+
+    # The close box ends the program too, after "?" as well.
+    with Program() as tavix:
+        window_id = tavix.activate("Tavix")
+        tavix.key("shift+Tab", "space")
+        wait_for(lambda: tavix.has_focus(tavix.find("De:", "text")), what="the focus in De:")
+        close_window(window_id)
+        status = tavix.wait_exit(10)
+        assert status == 0, f"exit status {status}"
     print("ok")
 
 

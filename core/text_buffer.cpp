@@ -1,0 +1,37 @@
+#include "core/text_buffer.hpp"
+
+#include <cstdint>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace tavix {
+
+namespace {
+
+constexpr std::size_t kLargeText = std::size_t{64} << 20;
+constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
+
+}  // namespace
+
+std::string makeTextBuffer(std::size_t size) {
+    std::string text;
+#if defined(__linux__) && defined(MADV_HUGEPAGE) && defined(MADV_POPULATE_WRITE)
+    if (size >= kLargeText) {
+        text.reserve(size);
+        // Only the whole large pages inside the allocation.
+        const auto begin = reinterpret_cast<std::uintptr_t>(text.data());
+        const std::uintptr_t first = (begin + kLargePage - 1) & ~(kLargePage - 1);
+        const std::uintptr_t end = (begin + size) & ~(kLargePage - 1);
+        if (end > first) {
+            madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+            madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE);
+        }
+    }
+#endif
+    text.resize(size);
+    return text;
+}
+
+}  // namespace tavix
