@@ -15,7 +15,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from tavix_e2e import Program, artifacts_dir, pyatspi, wait_for, xdotool  # noqa: E402
+from tavix_e2e import Program, artifacts_dir, close_window, pyatspi, wait_for, xdotool  # noqa: E402
 
 ABOUT = "Sobre o Tavix"
 CONTROL_NAMES = {
@@ -27,7 +27,7 @@ CONTROL_NAMES = {
 
 
 class XDisplay:
-    """A connection of our own to the display: counts bells, asks the window manager."""
+    """A connection of our own to the display, counting the bells rung on it."""
 
     XkbUseCoreKbd = 0x100
     XkbBellNotify = 8
@@ -39,12 +39,6 @@ class XDisplay:
         x.XOpenDisplay.argtypes = [ctypes.c_char_p]
         x.XkbSelectEvents.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_ulong,
                                       ctypes.c_ulong]
-        x.XInternAtom.restype = ctypes.c_ulong
-        x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-        x.XDefaultRootWindow.restype = ctypes.c_ulong
-        x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-        x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
-                                 ctypes.c_void_p]
         for name in ("XPending", "XFlush", "XNextEvent", "XkbQueryExtension"):
             getattr(x, name).argtypes = None
         self.x = x
@@ -79,26 +73,6 @@ class XDisplay:
         action()
         time.sleep(settle)
         return self.bell_count() - before
-
-    def close_window(self, window_id):
-        """Asks the window manager to close a window, as a task bar's close command does."""
-        class ClientMessage(ctypes.Structure):
-            _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
-                        ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
-                        ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
-                        ("format", ctypes.c_int), ("data", ctypes.c_long * 5),
-                        ("pad", ctypes.c_long * 12)]
-        message = ClientMessage()
-        message.type = 33  # ClientMessage
-        message.window = int(window_id)
-        message.message_type = self.x.XInternAtom(self.dpy, b"_NET_CLOSE_WINDOW", 0)
-        message.format = 32
-        message.data[0] = 0  # timestamp
-        message.data[1] = 2  # source: a pager
-        root = self.x.XDefaultRootWindow(self.dpy)
-        mask = (1 << 19) | (1 << 20)  # SubstructureNotify | SubstructureRedirect
-        self.x.XSendEvent(self.dpy, root, 0, mask, ctypes.byref(message))
-        self.x.XFlush(ctypes.c_void_p(self.dpy))
 
 
 def active_window():
@@ -312,7 +286,7 @@ def program_ends_with_the_about_window_open(display):
         main_id = tavix.activate("Tavix")
         open_about(tavix)
         bells = display.bell_count()
-        display.close_window(main_id)
+        close_window(main_id)  # as a task bar's close command does
         status = tavix.wait_exit(10)
         time.sleep(0.5)
         assert status == 0, f"exit status {status}"
