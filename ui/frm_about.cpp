@@ -1,8 +1,318 @@
 #include "ui/frm_about.hpp"
 
+#include <QApplication>
+#include <QColor>
+#include <QFont>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPalette>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+
+#include "ui/beep.hpp"
+#include "ui/desktop_link.hpp"
+
+// The program icon lives in a static library's resources, which the linker drops unless
+// something refers to them.
+static void initTavixResources() {
+    Q_INIT_RESOURCE(tavix);
+}
+
 namespace tavix::ui {
 
-// Placeholder until the about window exists.
-void openAboutWindow() {}
+const char* const frmAbout::kEmailTarget = "mailto:contato@tavix.example";
+const char* const frmAbout::kLink1Target = "https://www.tavix.example/";
+const char* const frmAbout::kLink2Target = "https://docs.tavix.example/";
+const char* const frmAbout::kLink3Target = "https://forum.tavix.example/";
+
+namespace {
+
+// Positions and sizes are given in twips, 15 to a pixel.
+QRect twips(int left, int top, int width, int height) {
+    return {left / 15, top / 15, width / 15, height / 15};
+}
+
+QFont windowFont() {
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(9.75);
+    font.setWeight(QFont::Normal);
+    font.setItalic(false);
+    return font;
+}
+
+QFont boldFont() {
+    QFont font = windowFont();
+    font.setBold(true);
+    return font;
+}
+
+QFont underlinedFont() {
+    QFont font = windowFont();
+    font.setUnderline(true);
+    return font;
+}
+
+void setTextColour(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
+template <typename Label>
+Label* makeLabel(QWidget* window, const char* name, const QString& text, QRect geometry,
+                 const QFont& font, const QString& accessibleName) {
+    auto* label = new Label(window);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setText(text);
+    label->setTextFormat(Qt::PlainText);
+    label->setGeometry(geometry);
+    label->setFont(font);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setAccessibleName(accessibleName);
+    return label;
+}
+
+// One member of a straight line: a solid strip of its colour and width.
+QWidget* makeLine(QWidget* window, QRect geometry, const QColor& colour,
+                  const QString& accessibleName) {
+    auto* line = new QWidget(window);
+    line->setObjectName(QStringLiteral("Line1"));
+    line->setGeometry(geometry);
+    line->setAutoFillBackground(true);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::Window, colour);
+    line->setPalette(palette);
+    line->setAttribute(Qt::WA_TransparentForMouseEvents);
+    line->setAccessibleName(accessibleName);
+    return line;
+}
+
+void openTarget(const char* target) {
+    ShellExecuteA(0, "", target, "", "", SW_HIDE);
+}
+
+}  // namespace
+
+void ClickableLabel::mousePressEvent(QMouseEvent* event) {
+    pressed_ = event->button() == Qt::LeftButton;
+    QLabel::mousePressEvent(event);
+}
+
+void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = pressed_ && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
+    pressed_ = false;
+    QLabel::mouseReleaseEvent(event);
+    if (click) {
+        emit clicked();
+    }
+}
+
+frmAbout::frmAbout()
+    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+    initTavixResources();
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(QStringLiteral("Sobre o Tavix"));
+    setWindowIcon(QIcon(QStringLiteral(":/tavix.png")));
+    setAccessibleName(QStringLiteral("Sobre o Tavix"));
+    setFont(windowFont());
+    setFixedSize(407, 257);
+    setAttribute(Qt::WA_DeleteOnClose);
+    // The main window alone keeps the program running.
+    setAttribute(Qt::WA_QuitOnClose, false);
+
+    picIcon = new QLabel(this);
+    picIcon->setObjectName(QStringLiteral("picIcon"));
+    picIcon->setGeometry(twips(120, 120, 1560, 1560));
+    picIcon->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    picIcon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    picIcon->setPixmap(QPixmap(QStringLiteral(":/tavix.png")));
+    picIcon->setFocusPolicy(Qt::StrongFocus);
+    picIcon->setAccessibleName(QStringLiteral("Ícone do Tavix"));
+
+    cmdOK = new QPushButton(QStringLiteral("Ok"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setGeometry(twips(4320, 3360, 1740, 435));
+    cmdOK->setDefault(true);
+    cmdOK->setAccessibleName(QStringLiteral("Ok"));
+    cmdOK->setAccessibleDescription(QStringLiteral("Fecha esta janela"));
+
+    lblLink1 = makeLabel<ClickableLabel>(this, "lblLink1", QStringLiteral("www.tavix.example"),
+                                         twips(1320, 2880, 2775, 255), underlinedFont(),
+                                         QStringLiteral("Site www.tavix.example"));
+    lblLink2 = makeLabel<ClickableLabel>(this, "lblLink2", QStringLiteral("docs.tavix.example"),
+                                         twips(1320, 2520, 2295, 255), underlinedFont(),
+                                         QStringLiteral("Site docs.tavix.example"));
+    lblLink3 = makeLabel<ClickableLabel>(this, "lblLink3", QStringLiteral("forum.tavix.example"),
+                                         twips(1320, 2160, 2295, 255), underlinedFont(),
+                                         QStringLiteral("Site forum.tavix.example"));
+    lblSites =
+        makeLabel<QLabel>(this, "lblSites", QStringLiteral("Meus Sites:"),
+                          twips(120, 2160, 1215, 255), boldFont(), QStringLiteral("Meus Sites:"));
+    lblContato =
+        makeLabel<QLabel>(this, "lblContato", QStringLiteral("Contato:"),
+                          twips(120, 1800, 855, 255), boldFont(), QStringLiteral("Contato:"));
+    lblEmail = makeLabel<ClickableLabel>(this, "lblEmail", QStringLiteral("contato@tavix.example"),
+                                         twips(1080, 1800, 2895, 255), underlinedFont(),
+                                         QStringLiteral("E-mail contato@tavix.example"));
+    for (ClickableLabel* link : {lblLink1, lblLink2, lblLink3}) {
+        link->setAccessibleDescription(QStringLiteral("Abre o site no navegador"));
+    }
+    lblEmail->setAccessibleDescription(QStringLiteral("Escreve uma mensagem para este endereço"));
+
+    // The separator: a grey line over a white, wider one, which shows below it as a
+    // highlight, so that the two read as one etched line.
+    Line1_1 = makeLine(this, QRect(8, 216, 392, 1), QColor(0x80, 0x80, 0x80),
+                       QStringLiteral("Separador, linha cinza"));
+
+    lblDescription = makeLabel<QLabel>(
+        this, "lblDescription",
+        QStringLiteral("O Tavix lista os números primos de um intervalo, verifica se um "
+                       "número é primo e fatora um número na tabela de duas colunas. "
+                       "Um programa da equipe do Tavix."),
+        twips(1800, 720, 4245, 1050), windowFont(), QStringLiteral("Descrição do programa"));
+    lblDescription->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    lblDescription->setWordWrap(true);
+    setTextColour(lblDescription, Qt::black);
+
+    lblTitle =
+        makeLabel<QLabel>(this, "lblTitle", QStringLiteral("Tavix"), twips(1800, 120, 3885, 360),
+                          boldFont(), QStringLiteral("Título: Tavix"));
+    setTextColour(lblTitle, Qt::black);
+
+    Line1_0 =
+        makeLine(this, QRect(8, 216, 392, 2), Qt::white, QStringLiteral("Separador, linha branca"));
+    Line1_0->stackUnder(Line1_1);
+
+    lblVersion =
+        makeLabel<QLabel>(this, "lblVersion", QStringLiteral("v1.0"), twips(1800, 360, 2325, 225),
+                          boldFont(), QStringLiteral("Versão: v1.0"));
+
+    lblDisclaimer = makeLabel<QLabel>(this, "lblDisclaimer", QString(), twips(120, 3360, 3870, 345),
+                                      windowFont(), QStringLiteral("Aviso"));
+    setTextColour(lblDisclaimer, Qt::black);
+
+    // Of the controls, only "Ok" and the icon take the focus, in this order.
+    setTabOrder(cmdOK, picIcon);
+    cmdOK->setFocus();
+
+    connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+    connect(lblEmail, &ClickableLabel::clicked, this, &frmAbout::lblEmail_Click);
+    connect(lblLink1, &ClickableLabel::clicked, this, &frmAbout::lblLink1_Click);
+    connect(lblLink2, &ClickableLabel::clicked, this, &frmAbout::lblLink2_Click);
+    connect(lblLink3, &ClickableLabel::clicked, this, &frmAbout::lblLink3_Click);
+
+    // The window that takes the activation is known only once the toolkit has finished
+    // moving it, so the rule runs right after each change.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* window) {
+        if (window != nullptr && window != windowHandle() && !deactivationPending_) {
+            deactivationPending_ = true;
+            QTimer::singleShot(0, this, &frmAbout::Form_Deactivate);
+        }
+    });
+}
+
+void frmAbout::cmdOK_Click() {
+    close();
+}
+
+void frmAbout::lblEmail_Click() {
+    openTarget(kEmailTarget);
+}
+void frmAbout::lblLink1_Click() {
+    openTarget(kLink1Target);
+}
+void frmAbout::lblLink2_Click() {
+    openTarget(kLink2Target);
+}
+void frmAbout::lblLink3_Click() {
+    openTarget(kLink3Target);
+}
+
+// Another window of the program has become the active one: beep and take the activation
+// back. Windows of other programs leave no active window here and are let be.
+void frmAbout::Form_Deactivate() {
+    deactivationPending_ = false;
+    QWidget* active = QApplication::activeWindow();
+    if (QCoreApplication::closingDown() || !isVisible() || active == nullptr || active == this ||
+        !active->isVisible()) {
+        return;
+    }
+    const Qt::WindowType type = active->windowType();
+    if (type != Qt::Window && type != Qt::Dialog) {
+        return;
+    }
+    beep();
+    raise();
+    activateWindow();
+}
+
+// Every way of closing ("Ok", Enter, Esc, the close box, Alt+F4) ends here.
+void frmAbout::done(int result) {
+    const bool wasActive = isActiveWindow();
+    const QPointer<QWidget> returnWindow = returnWindow_;
+    closed_ = true;
+    QDialog::done(result);
+    if (wasActive && returnWindow && returnWindow->isVisible() &&
+        !QCoreApplication::closingDown()) {
+        returnWindow->raise();
+        returnWindow->activateWindow();
+    }
+}
+
+void frmAbout::placeAtCentre(const QWidget* reference) {
+    QScreen* screen = reference != nullptr ? reference->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    QMargins frame;
+    if (reference != nullptr && reference->windowHandle() != nullptr) {
+        frame = reference->windowHandle()->frameMargins();
+    }
+    const QRect area = screen->availableGeometry();
+    const QSize outer = size().grownBy(frame);
+    const QPoint topLeft(area.x() + (area.width() - outer.width()) / 2 + frame.left(),
+                         area.y() + (area.height() - outer.height()) / 2 + frame.top());
+    setGeometry(QRect(topLeft, size()));
+}
+
+// Esc presses "Ok" like Enter does, whichever control has the focus.
+void frmAbout::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        cmdOK->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+frmAbout* aboutWindow() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* about = qobject_cast<frmAbout*>(window);
+        if (about != nullptr && !about->isClosed()) {
+            return about;
+        }
+    }
+    return nullptr;
+}
+
+void openAboutWindow() {
+    QWidget* active = QApplication::activeWindow();
+    frmAbout* about = aboutWindow();
+    if (about == nullptr) {
+        about = new frmAbout;  // no owner
+        about->placeAtCentre(active);
+    }
+    if (active != nullptr && active != about) {
+        about->setReturnWindow(active);
+    }
+    about->show();
+    about->raise();
+    about->activateWindow();
+}
 
 }  // namespace tavix::ui

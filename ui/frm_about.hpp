@@ -1,10 +1,96 @@
 // The about window "Sobre o Tavix".
 #pragma once
 
+#include <QDialog>
+#include <QLabel>
+#include <QPointer>
+
+class QPushButton;
+
 namespace tavix::ui {
+
+// A label that reports a click (the left button pressed and released over it).
+class ClickableLabel : public QLabel {
+    Q_OBJECT
+  public:
+    explicit ClickableLabel(QWidget* parent) : QLabel(parent) {}
+
+  signals:
+    void clicked();
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    bool pressed_ = false;
+};
+
+// The about window: the program's name, version and description, an e-mail link and three
+// site links, and "Ok". Modeless and without an owner, yet it keeps the activation against
+// the program's other windows while it is open. Destroys itself when closed.
+class frmAbout : public QDialog {
+    Q_OBJECT
+  public:
+    frmAbout();
+
+    // The targets that the links hand to the desktop.
+    static const char* const kEmailTarget;
+    static const char* const kLink1Target;
+    static const char* const kLink2Target;
+    static const char* const kLink3Target;
+
+    // The controls, in creation order. The two members of Line1 share its name.
+    QLabel* picIcon;
+    QPushButton* cmdOK;
+    ClickableLabel* lblLink1;
+    ClickableLabel* lblLink2;
+    ClickableLabel* lblLink3;
+    QLabel* lblSites;
+    QLabel* lblContato;
+    ClickableLabel* lblEmail;
+    QWidget* Line1_1;
+    QLabel* lblDescription;
+    QLabel* lblTitle;
+    QWidget* Line1_0;
+    QLabel* lblVersion;
+    QLabel* lblDisclaimer;
+
+    void cmdOK_Click();
+    void lblEmail_Click();
+    void lblLink1_Click();
+    void lblLink2_Click();
+    void lblLink3_Click();
+
+    // The window that is made active again when this one closes while active.
+    void setReturnWindow(QWidget* window) { returnWindow_ = window; }
+
+    // Places the window, frame included, in the middle of the screen of `reference` (the
+    // primary screen when null). The frame is taken as wide as that of `reference`, the
+    // best guess before the window manager has framed this one.
+    void placeAtCentre(const QWidget* reference);
+
+    // Closed: hidden for good and about to be destroyed.
+    bool isClosed() const { return closed_; }
+
+    void done(int result) override;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    void Form_Deactivate();
+
+    QPointer<QWidget> returnWindow_;
+    bool deactivationPending_ = false;
+    bool closed_ = false;
+};
 
 // Opens the about window: creates it if none exists (there is never more than one), shows
 // it modeless and without an owner, and makes it the active window. Returns at once.
 void openAboutWindow();
+
+// The open about window, or nullptr when there is none.
+frmAbout* aboutWindow();
 
 }  // namespace tavix::ui

@@ -1,0 +1,470 @@
+// The about window in-process: its controls, closing it, one instance, its links and its
+// hold on the activation.
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFontInfo>
+#include <QImage>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUrl>
+
+#include "ui/beep.hpp"
+#include "ui/desktop_link.hpp"
+#include "ui/frm_about.hpp"
+#include "ui/frm_tavix.hpp"
+
+using tavix::ui::frmAbout;
+
+// Receives what the links hand to the desktop, so that no browser or mail program starts.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+  public:
+    QList<QUrl> urls;
+  public slots:
+    void open(const QUrl& url) { urls.append(url); }
+};
+
+class AboutWindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void cleanup();
+
+    void windowSettings();
+    void controlsInStackingOrder();
+    void cleanupTestCase();
+    void controls_data();
+    void controls();
+    void textColours();
+    void descriptionFitsItsLabel();
+    void separatorIsGreyOverWhite();
+    void focusStartsOnOkAndStaysOffLabels();
+
+    void keysAndClicksClose_data();
+    void keysAndClicksClose();
+    void oneWindowAtMost();
+
+    void linksHandTheirTargetToTheDesktop_data();
+    void linksHandTheirTargetToTheDesktop();
+    void otherControlsDoNothingWhenClicked();
+    void shellCallArguments_data();
+    void shellCallArguments();
+
+    void activatingAnotherWindowBeepsAndTakesActivationBack();
+    void closingReturnsToTheOpenerWithoutBeep();
+
+  private:
+    frmAbout* open();
+    UrlCatcher catcher_;
+    QPointer<QWidget> main_;
+};
+
+void AboutWindowTest::initTestCase() {
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher_, "open");
+    QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &catcher_, "open");
+}
+
+void AboutWindowTest::cleanupTestCase() {
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+}
+
+void AboutWindowTest::cleanup() {
+    if (frmAbout* about = tavix::ui::aboutWindow()) {
+        delete about;
+    }
+    delete main_;
+    catcher_.urls.clear();
+}
+
+// Opens the about window with a click on "?" in the main window, from the number box.
+frmAbout* AboutWindowTest::open() {
+    if (!main_) {
+        main_ = new tavix::ui::frmTavix;
+        main_->show();
+        main_->activateWindow();
+        if (!QTest::qWaitForWindowActive(main_)) {
+            return nullptr;
+        }
+    }
+    main_->findChild<QWidget*>("txtV")->setFocus();
+    QTest::mouseClick(main_->findChild<QWidget*>("cmdHelp"), Qt::LeftButton);
+    frmAbout* about = tavix::ui::aboutWindow();
+    if (about == nullptr || !QTest::qWaitForWindowActive(about)) {
+        return nullptr;
+    }
+    return about;
+}
+
+void AboutWindowTest::windowSettings() {
+    frmAbout* about = open();
+    QVERIFY(about);
+    QCOMPARE(about->windowTitle(), QStringLiteral("Sobre o Tavix"));
+    QCOMPARE(about->parentWidget(), nullptr);
+    QCOMPARE(about->size(), QSize(407, 257));
+    QCOMPARE(about->minimumSize(), about->maximumSize());
+    const Qt::WindowFlags flags = about->windowFlags();
+    QCOMPARE(about->windowType(), Qt::Dialog);
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+    QVERIFY(!about->isModal());
+    QVERIFY(!about->windowIcon().isNull());
+    QCOMPARE(about->windowIcon().availableSizes().value(0), QSize(100, 100));
+    const QPoint screenCentre = about->screen()->availableGeometry().center();
+    QVERIFY((about->frameGeometry().center() - screenCentre).manhattanLength() <= 4);
+}
+
+void AboutWindowTest::controlsInStackingOrder() {
+    frmAbout* about = open();
+    QVERIFY(about);
+    QStringList names;
+    for (QObject* child : about->children()) {
+        if (child->isWidgetType()) {
+            names << child->objectName();
+        }
+    }
+    // Later controls lie over earlier ones, except that the white member of Line1 lies under
+    // the grey one.
+    const QStringList expected = {"picIcon",    "cmdOK",        "lblLink1",       "lblLink2",
+                                  "lblLink3",   "lblSites",     "lblContato",     "lblEmail",
+                                  "Line1",      "Line1",        "lblDescription", "lblTitle",
+                                  "lblVersion", "lblDisclaimer"};
+    QCOMPARE(names, expected);
+    QCOMPARE(about->children().indexOf(about->Line1_0) + 1,
+             about->children().indexOf(about->Line1_1));
+}
+
+void AboutWindowTest::controls_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<bool>("underline");
+    QTest::addColumn<int>("alignment");
+    QTest::addColumn<bool>("link");
+
+    const int left = Qt::AlignLeft | Qt::AlignTop;
+    QTest::newRow("cmdOK") << "cmdOK"
+                           << "Ok" << QRect(288, 224, 116, 29) << false << false << 0 << false;
+    QTest::newRow("lblLink1") << "lblLink1"
+                              << "www.tavix.example" << QRect(88, 192, 185, 17) << false << true
+                              << left << true;
+    QTest::newRow("lblLink2") << "lblLink2"
+                              << "docs.tavix.example" << QRect(88, 168, 153, 17) << false << true
+                              << left << true;
+    QTest::newRow("lblLink3") << "lblLink3"
+                              << "forum.tavix.example" << QRect(88, 144, 153, 17) << false << true
+                              << left << true;
+    QTest::newRow("lblSites") << "lblSites"
+                              << "Meus Sites:" << QRect(8, 144, 81, 17) << true << false << left
+                              << false;
+    QTest::newRow("lblContato") << "lblContato"
+                                << "Contato:" << QRect(8, 120, 57, 17) << true << false << left
+                                << false;
+    QTest::newRow("lblEmail") << "lblEmail"
+                              << "contato@tavix.example" << QRect(72, 120, 193, 17) << false << true
+                              << left << true;
+    QTest::newRow("lblDescription") << "lblDescription"
+                                    << "" << QRect(120, 48, 283, 70) << false << false
+                                    << int(Qt::AlignHCenter | Qt::AlignTop) << false;
+    QTest::newRow("lblTitle") << "lblTitle"
+                              << "Tavix" << QRect(120, 8, 259, 24) << true << false << left
+                              << false;
+    QTest::newRow("lblVersion") << "lblVersion"
+                                << "v1.0" << QRect(120, 24, 155, 15) << true << false << left
+                                << false;
+    QTest::newRow("lblDisclaimer")
+        << "lblDisclaimer"
+        << "" << QRect(8, 224, 258, 23) << false << false << left << false;
+}
+
+void AboutWindowTest::controls() {
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(QRect, geometry);
+    QFETCH(bool, bold);
+    QFETCH(bool, underline);
+    QFETCH(int, alignment);
+    QFETCH(bool, link);
+
+    frmAbout* about = open();
+    QVERIFY(about);
+    auto* control = about->findChild<QWidget*>(name);
+    QVERIFY(control);
+    QCOMPARE(control->geometry(), geometry);
+    QVERIFY(control->isVisible());
+    QVERIFY(!control->accessibleName().isEmpty());
+
+    const QFont font = control->font();
+    QCOMPARE(font.family(), QStringLiteral("Arial"));
+    QCOMPARE(font.pointSizeF(), 9.75);
+    QCOMPARE(font.bold(), bold);
+    QCOMPARE(font.underline(), underline);
+    QVERIFY(!font.italic());
+
+    if (auto* button = qobject_cast<QPushButton*>(control)) {
+        QCOMPARE(button->text(), text);
+        QVERIFY(button->isDefault());
+        return;
+    }
+    auto* label = qobject_cast<QLabel*>(control);
+    QVERIFY(label);
+    if (name != QLatin1String("lblDescription")) {
+        QCOMPARE(label->text(), text);
+    }
+    QCOMPARE(int(label->alignment()), alignment);
+    QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+    // Links are marked by the underline alone.
+    QCOMPARE(label->cursor().shape(), Qt::ArrowCursor);
+    QCOMPARE(qobject_cast<tavix::ui::ClickableLabel*>(label) != nullptr, link);
+}
+
+void AboutWindowTest::textColours() {
+    frmAbout* about = open();
+    QVERIFY(about);
+    const QColor ordinary = about->palette().color(QPalette::WindowText);
+    for (QLabel* label : std::initializer_list<QLabel*>{
+             about->lblLink1, about->lblLink2, about->lblLink3, about->lblEmail, about->lblSites,
+             about->lblContato, about->lblVersion}) {
+        QCOMPARE(label->palette().color(QPalette::WindowText), ordinary);
+    }
+    for (QLabel* label : std::initializer_list<QLabel*>{about->lblDescription, about->lblTitle,
+                                                        about->lblDisclaimer}) {
+        QCOMPARE(label->palette().color(QPalette::WindowText), QColor(Qt::black));
+    }
+}
+
+void AboutWindowTest::descriptionFitsItsLabel() {
+    frmAbout* about = open();
+    QVERIFY(about);
+    QLabel* description = about->lblDescription;
+    QVERIFY(description->wordWrap());
+    QVERIFY(description->text().contains(QStringLiteral("primos")));
+    const int lines = description->heightForWidth(description->width()) /
+                      QFontMetrics(description->font()).lineSpacing();
+    QVERIFY2(lines >= 3 && lines <= 4, qPrintable(QString::number(lines)));
+    QVERIFY(description->heightForWidth(description->width()) <= description->height());
+}
+
+// The two members of Line1 share their coordinates: the grey line shows, the wider white
+// one shows as a highlight below it.
+void AboutWindowTest::separatorIsGreyOverWhite() {
+    frmAbout* about = open();
+    QVERIFY(about);
+    const QImage image = about->grab().toImage();
+    const qreal ratio = image.devicePixelRatio();
+    auto at = [&](int x, int y) { return image.pixelColor(int(x * ratio), int(y * ratio)); };
+    for (int x : {8, 200, 399}) {
+        QCOMPARE(at(x, 216), QColor(0x80, 0x80, 0x80));
+        QCOMPARE(at(x, 217), QColor(Qt::white));
+    }
+    QCOMPARE(at(7, 216), about->palette().color(QPalette::Window));
+    QCOMPARE(at(200, 218), about->palette().color(QPalette::Window));
+    // The icon: 100 x 100 pixels inside a sunken two-pixel border.
+    QCOMPARE(about->picIcon->contentsRect(), QRect(2, 2, 100, 100));
+    QCOMPARE(about->picIcon->pixmap().size(), QSize(100, 100));
+}
+
+void AboutWindowTest::focusStartsOnOkAndStaysOffLabels() {
+    frmAbout* about = open();
+    QVERIFY(about);
+    QCOMPARE(QApplication::focusWidget(), about->cmdOK);
+    // "?" left the main window's focus in the first number box.
+    QCOMPARE(main_->focusWidget(), main_->findChild<QWidget*>("txtIni"));
+    QTest::keyClick(about, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), about->picIcon);
+    QTest::keyClick(about, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), about->cmdOK);
+    QTest::keyClick(about, Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), about->picIcon);
+    // Clicking labels leaves the focus where it was.
+    QTest::mouseClick(about->lblTitle, Qt::LeftButton);
+    QTest::mouseClick(about->lblLink1, Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), about->picIcon);
+}
+
+void AboutWindowTest::keysAndClicksClose_data() {
+    QTest::addColumn<bool>("onIcon");
+    QTest::addColumn<int>("key");  // 0: a mouse click on "Ok"
+    QTest::newRow("Enter on Ok") << false << int(Qt::Key_Return);
+    QTest::newRow("keypad Enter on Ok") << false << int(Qt::Key_Enter);
+    QTest::newRow("Esc on Ok") << false << int(Qt::Key_Escape);
+    QTest::newRow("Space on Ok") << false << int(Qt::Key_Space);
+    QTest::newRow("click on Ok") << false << 0;
+    QTest::newRow("Enter on the icon") << true << int(Qt::Key_Return);
+    QTest::newRow("keypad Enter on the icon") << true << int(Qt::Key_Enter);
+    QTest::newRow("Esc on the icon") << true << int(Qt::Key_Escape);
+}
+
+void AboutWindowTest::keysAndClicksClose() {
+    QFETCH(bool, onIcon);
+    QFETCH(int, key);
+    QPointer<frmAbout> about = open();
+    QVERIFY(about);
+    if (onIcon) {
+        about->picIcon->setFocus();
+    }
+    const int beeps = tavix::ui::beepCount();
+    if (key == 0) {
+        QTest::mouseClick(about->cmdOK, Qt::LeftButton);
+    } else {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key),
+                        key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+    }
+    QTRY_VERIFY(about.isNull());
+    QCOMPARE(tavix::ui::aboutWindow(), nullptr);
+    QTRY_VERIFY(main_->isActiveWindow());
+    QCOMPARE(QApplication::focusWidget(), main_->findChild<QWidget*>("txtIni"));
+    QCOMPARE(tavix::ui::beepCount(), beeps);
+}
+
+void AboutWindowTest::oneWindowAtMost() {
+    frmAbout* first = open();
+    QVERIFY(first);
+    first->picIcon->setFocus();
+    tavix::ui::openAboutWindow();
+    QCOMPARE(tavix::ui::aboutWindow(), first);
+    int count = 0;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        count += qobject_cast<frmAbout*>(window) != nullptr ? 1 : 0;
+    }
+    QCOMPARE(count, 1);
+
+    // After closing, the next opening makes a new window, with "Ok" focused again.
+    QPointer<frmAbout> closed = first;
+    first->cmdOK_Click();
+    QTRY_VERIFY(closed.isNull());
+    frmAbout* second = open();
+    QVERIFY(second);
+    QCOMPARE(QApplication::focusWidget(), second->cmdOK);
+}
+
+void AboutWindowTest::linksHandTheirTargetToTheDesktop_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("e-mail") << "lblEmail";
+    QTest::newRow("first site") << "lblLink1";
+    QTest::newRow("second site") << "lblLink2";
+    QTest::newRow("third site") << "lblLink3";
+}
+
+void AboutWindowTest::linksHandTheirTargetToTheDesktop() {
+    QFETCH(QString, name);
+    frmAbout* about = open();
+    QVERIFY(about);
+    auto* label = about->findChild<QLabel*>(name);
+    QVERIFY(label);
+    QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(5, 5));
+    QCOMPARE(catcher_.urls.size(), 1);
+    const QUrl url = catcher_.urls.first();
+    // The target is the address the label shows.
+    if (name == QLatin1String("lblEmail")) {
+        QCOMPARE(url.toString(), QStringLiteral("mailto:") + label->text());
+    } else {
+        QCOMPARE(url.scheme(), QStringLiteral("https"));
+        QCOMPARE(url.host(), label->text());
+    }
+    QCOMPARE(tavix::ui::aboutWindow(), about);
+    QVERIFY(about->isActiveWindow());
+
+    // A press that is released away from the label is no click.
+    QTest::mousePress(label, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(5, label->height() + 20));
+    QTest::mouseClick(label, Qt::RightButton, {}, QPoint(5, 5));
+    QCOMPARE(catcher_.urls.size(), 1);
+}
+
+void AboutWindowTest::otherControlsDoNothingWhenClicked() {
+    frmAbout* about = open();
+    QVERIFY(about);
+    const int beeps = tavix::ui::beepCount();
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             about->lblSites, about->lblContato, about->lblTitle, about->lblVersion,
+             about->lblDescription, about->lblDisclaimer, about->picIcon}) {
+        QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(3, 3));
+        QVERIFY2(catcher_.urls.isEmpty(), qPrintable(control->objectName()));
+    }
+    QCOMPARE(tavix::ui::aboutWindow(), about);
+    QVERIFY(about->isActiveWindow());
+    QCOMPARE(tavix::ui::beepCount(), beeps);
+}
+
+void AboutWindowTest::shellCallArguments_data() {
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("parameters");
+    QTest::addColumn<bool>("handedOver");
+    QTest::newRow("default action") << ""
+                                    << "https://www.tavix.example/"
+                                    << "" << true;
+    QTest::newRow("open") << "open"
+                          << "mailto:contato@tavix.example"
+                          << "" << true;
+    QTest::newRow("other verb") << "print"
+                                << "https://www.tavix.example/"
+                                << "" << false;
+    QTest::newRow("parameters") << ""
+                                << "https://www.tavix.example/"
+                                << "-x" << false;
+    QTest::newRow("no scheme") << ""
+                               << "www.tavix.example"
+                               << "" << false;
+    QTest::newRow("empty") << ""
+                           << ""
+                           << "" << false;
+}
+
+void AboutWindowTest::shellCallArguments() {
+    QFETCH(QString, operation);
+    QFETCH(QString, file);
+    QFETCH(QString, parameters);
+    QFETCH(bool, handedOver);
+    const auto result = tavix::ui::ShellExecuteA(0, operation.toStdString(), file.toStdString(),
+                                                 parameters.toStdString(), "", tavix::ui::SW_HIDE);
+    QCOMPARE(result > 32, handedOver);
+    QCOMPARE(catcher_.urls.size(), handedOver ? 1 : 0);
+    if (handedOver) {
+        QCOMPARE(catcher_.urls.first().toString(), file);
+    }
+}
+
+void AboutWindowTest::activatingAnotherWindowBeepsAndTakesActivationBack() {
+    frmAbout* about = open();
+    QVERIFY(about);
+    about->picIcon->setFocus();
+    for (int round = 1; round <= 2; ++round) {
+        const int beeps = tavix::ui::beepCount();
+        main_->activateWindow();
+        QTRY_COMPARE(tavix::ui::beepCount(), beeps + 1);
+        QTRY_VERIFY(about->isActiveWindow());
+        QTest::qWait(50);
+        QCOMPARE(tavix::ui::beepCount(), beeps + 1);
+        QCOMPARE(QApplication::focusWidget(), about->picIcon);  // its last focused control
+    }
+}
+
+void AboutWindowTest::closingReturnsToTheOpenerWithoutBeep() {
+    QPointer<frmAbout> about = open();
+    QVERIFY(about);
+    const int beeps = tavix::ui::beepCount();
+    about->close();  // the close box
+    QTRY_VERIFY(about.isNull());
+    QTRY_VERIFY(main_->isActiveWindow());
+    QCOMPARE(QApplication::focusWidget(), main_->findChild<QWidget*>("txtIni"));
+    QTest::qWait(50);
+    QCOMPARE(tavix::ui::beepCount(), beeps);
+
+    // Closing the main window while the about window is open sounds nothing either.
+    about = open();
+    QVERIFY(about);
+    main_->close();
+    QTest::qWait(50);
+    QCOMPARE(tavix::ui::beepCount(), beeps);
+}
+
+QTEST_MAIN(AboutWindowTest)
+#include "about_window_test.moc"
