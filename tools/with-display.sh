@@ -1,31 +1,47 @@
 #!/usr/bin/env bash
-# Runs a command inside a private X display (Xvfb) with a window manager (openbox) and a
-# private D-Bus session bus, and tears all three down afterwards, whatever the outcome.
+# Runs a command inside a private X display (Xvfb) with a window manager (openbox), a
+# private D-Bus session bus and a private runtime directory (so the accessibility bus of
+# this run is its own), and tears them all down afterwards, whatever the outcome.
 set -uo pipefail
 if [ "${TAVIX_IN_DISPLAY:-}" != 1 ]; then
     export TAVIX_IN_DISPLAY=1
-    exec dbus-run-session -- "$0" "$@"
+    runtime=$(mktemp -d /tmp/tavix-runtime.XXXXXX)
+    chmod 700 "$runtime"
+    XDG_RUNTIME_DIR="$runtime" dbus-run-session -- "$0" "$@"
+    status=$?
+    rm -rf "$runtime"
+    exit $status
 fi
-display=""
-for n in $(seq 90 140); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-[ -n "$display" ] || { echo "with-display: no free X display" >&2; exit 1; }
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+
+# Xvfb picks a free display itself and writes its number to the pipe.
+displayfile=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
 xvfb=$!
-export DISPLAY="$display"
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+wm=""
+cleanup() {
+    [ -n "$wm" ] && kill "$wm" 2>/dev/null
+    kill "$xvfb" 2>/dev/null
+    wait 2>/dev/null
+    rm -f "$displayfile"
+}
+trap cleanup EXIT
+for _ in $(seq 200); do [ -s "$displayfile" ] && break; sleep 0.05; done
+number=$(tr -dc '0-9' <"$displayfile")
+[ -n "$number" ] || { echo "with-display: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$number"
+for _ in $(seq 200); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+xdpyinfo >/dev/null 2>&1 || { echo "with-display: $DISPLAY does not answer" >&2; exit 1; }
+
 openbox >/dev/null 2>&1 &
 wm=$!
-for _ in $(seq 100); do
+for _ in $(seq 200); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
     sleep 0.05
 done
-cleanup() {
-    kill "$wm" "$xvfb" 2>/dev/null
-    wait "$wm" "$xvfb" 2>/dev/null
-}
-trap cleanup EXIT
+if ! kill -0 "$wm" 2>/dev/null ||
+    ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
+    echo "with-display: the window manager did not start" >&2
+    exit 1
+fi
+
 "$@"
-status=$?
-exit $status

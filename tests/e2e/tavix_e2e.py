@@ -255,7 +255,7 @@ class Program:
     def screenshot(self, name, window_id=None):
         """Saves a PNG of the screen, or of one window, into TAVIX_ARTIFACTS; returns its path."""
         path = os.path.join(artifacts_dir(), name)
-        subprocess.run(["import", "-window", window_id or "root", path], check=True)
+        subprocess.run(["import", "-silent", "-window", window_id or "root", path], check=True)
         return path
 
     def wait_exit(self, timeout=5.0):

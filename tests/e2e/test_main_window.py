@@ -71,6 +71,8 @@ def main():
     with Program() as tavix:
         window_id = tavix.activate("Tavix")
         tavix.key("shift+Tab", "space")
+        tavix.window("Sobre o Tavix")
+        tavix.key("Escape")
         wait_for(lambda: tavix.has_focus(tavix.find("De:", "text")), what="the focus in De:")
         close_window(window_id)
         status = tavix.wait_exit(10)
