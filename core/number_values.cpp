@@ -18,32 +18,42 @@ constexpr std::size_t kMaxSignificantDigits = 800;
 // Exponents are summed saturated at this magnitude; any such number is far out of range.
 constexpr long long kExponentLimit = 1'000'000'000;
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 long long saturatedExponent(long long value) {
-    if (value > kExponentLimit) return kExponentLimit;
-    if (value < -kExponentLimit) return -kExponentLimit;
+    if (value > kExponentLimit)
+        return kExponentLimit;
+    if (value < -kExponentLimit)
+        return -kExponentLimit;
     return value;
 }
 
 // Half to the even neighbour, whatever the floating-point environment says.
 double roundHalfEven(double x) {
-    if (std::fabs(x - std::trunc(x)) == 0.5) return 2.0 * std::round(x / 2.0);
+    if (std::fabs(x - std::trunc(x)) == 0.5)
+        return 2.0 * std::round(x / 2.0);
     return std::round(x);
 }
 
 std::int64_t roundedInRange(double x) {
     const double r = roundHalfEven(x);
-    if (!(r >= -2147483648.0 && r <= 2147483647.0)) throw OverflowError();
+    if (!(r >= -2147483648.0 && r <= 2147483647.0))
+        throw OverflowError();
     return static_cast<std::int64_t>(r);
 }
 
 }  // namespace
 
 int errorNumberOf(const std::exception& error) noexcept {
-    if (const auto* runtime = dynamic_cast<const RuntimeError*>(&error)) return runtime->number();
-    if (dynamic_cast<const std::bad_alloc*>(&error)) return kOutOfMemoryErrorNumber;
+    if (const auto* runtime = dynamic_cast<const RuntimeError*>(&error))
+        return runtime->number();
+    if (dynamic_cast<const std::bad_alloc*>(&error))
+        return kOutOfMemoryErrorNumber;
     return kInternalErrorNumber;
 }
 
@@ -51,7 +61,8 @@ double TextToNumber(std::string_view text) {
     std::size_t i = 0;
     const std::size_t n = text.size();
     auto skipBlanks = [&] {
-        while (i < n && isBlank(text[i])) ++i;
+        while (i < n && isBlank(text[i]))
+            ++i;
     };
 
     skipBlanks();
@@ -68,17 +79,21 @@ double TextToNumber(std::string_view text) {
     bool sawPoint = false;
     for (;;) {
         skipBlanks();
-        if (i >= n) break;
+        if (i >= n)
+            break;
         const char c = text[i];
         if (isDigit(c)) {
             if (digits.empty() && c == '0') {
-                if (sawPoint) --exponent;
+                if (sawPoint)
+                    --exponent;
             } else if (digits.size() < kMaxSignificantDigits) {
                 digits.push_back(c);
-                if (sawPoint) --exponent;
+                if (sawPoint)
+                    --exponent;
             } else {
                 droppedNonZero = droppedNonZero || c != '0';
-                if (!sawPoint) ++exponent;
+                if (!sawPoint)
+                    ++exponent;
             }
             ++i;
         } else if (c == '.' && !sawPoint) {
@@ -101,22 +116,26 @@ double TextToNumber(std::string_view text) {
         long long written = 0;
         for (;;) {
             skipBlanks();
-            if (i >= n || !isDigit(text[i])) break;
+            if (i >= n || !isDigit(text[i]))
+                break;
             written = saturatedExponent(written * 10 + (text[i] - '0'));
             ++i;
         }
         exponent = saturatedExponent(exponent + (negativeExponent ? -written : written));
     }
 
-    if (digits.empty()) return 0.0;
+    if (digits.empty())
+        return 0.0;
     if (droppedNonZero) {
         digits.push_back('1');
         --exponent;
     }
     // Decimal magnitude: the value lies in [10^(magnitude-1), 10^magnitude).
     const long long magnitude = exponent + static_cast<long long>(digits.size());
-    if (magnitude > 310) throw OverflowError();
-    if (magnitude < -330) return 0.0;
+    if (magnitude > 310)
+        throw OverflowError();
+    if (magnitude < -330)
+        return 0.0;
 
     digits.push_back('e');
     digits += std::to_string(exponent);
@@ -124,17 +143,21 @@ double TextToNumber(std::string_view text) {
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     (void)end;
     if (error == std::errc::result_out_of_range) {
-        if (magnitude > 0) throw OverflowError();
+        if (magnitude > 0)
+            throw OverflowError();
         return 0.0;
     }
-    if (std::isinf(value)) throw OverflowError();
+    if (std::isinf(value))
+        throw OverflowError();
     return negative ? -value : value;
 }
 
 bool IsNumericText(std::string_view text, const NumberFormat& format) {
     auto isTrimmed = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && isTrimmed(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isTrimmed(text.back())) text.remove_suffix(1);
+    while (!text.empty() && isTrimmed(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isTrimmed(text.back()))
+        text.remove_suffix(1);
 
     std::size_t i = 0;
     const std::size_t n = text.size();
@@ -142,7 +165,8 @@ bool IsNumericText(std::string_view text, const NumberFormat& format) {
         return !piece.empty() && text.substr(i).starts_with(piece);
     };
 
-    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+    if (i < n && (text[i] == '+' || text[i] == '-'))
+        ++i;
 
     bool sawDigit = false;
     // Whole part: digits, with group separators only between two digits.
@@ -165,14 +189,18 @@ bool IsNumericText(std::string_view text, const NumberFormat& format) {
             ++i;
         }
     }
-    if (!sawDigit) return false;
+    if (!sawDigit)
+        return false;
 
     if (i < n && (text[i] == 'E' || text[i] == 'e')) {
         ++i;
-        if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+        if (i < n && (text[i] == '+' || text[i] == '-'))
+            ++i;
         const std::size_t exponentStart = i;
-        while (i < n && isDigit(text[i])) ++i;
-        if (i == exponentStart) return false;
+        while (i < n && isDigit(text[i]))
+            ++i;
+        if (i == exponentStart)
+            return false;
     }
     return i == n;
 }
@@ -180,7 +208,8 @@ bool IsNumericText(std::string_view text, const NumberFormat& format) {
 std::int32_t IntegerRemainder(double a, double b) {
     const std::int64_t dividend = roundedInRange(a);
     const std::int64_t divisor = roundedInRange(b);
-    if (divisor == 0) throw DivisionByZeroError();
+    if (divisor == 0)
+        throw DivisionByZeroError();
     return static_cast<std::int32_t>(dividend % divisor);
 }
 
@@ -197,11 +226,10 @@ std::string NumberToText(double x, const NumberFormat& format) {
         return out;
     }
     char buffer[400];  // room for the digits of the largest double
-    const auto result = std::isfinite(x) && x == std::trunc(x)
-                            ? std::to_chars(buffer, buffer + sizeof buffer, x,
-                                            std::chars_format::fixed, 0)
-                            : std::to_chars(buffer, buffer + sizeof buffer, x,
-                                            std::chars_format::general, 15);
+    const auto result =
+        std::isfinite(x) && x == std::trunc(x)
+            ? std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::fixed, 0)
+            : std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::general, 15);
     for (const char* p = buffer; p != result.ptr; ++p) {
         if (*p == '.') {
             out += format.decimalSeparator;

@@ -18,23 +18,23 @@ inline constexpr int kDivisionByZeroErrorNumber = 11;
 
 // A run-time error with its number; the click operations catch it once, at their top.
 class RuntimeError : public std::runtime_error {
-public:
+  public:
     RuntimeError(int number, const char* what) : std::runtime_error(what), number_(number) {}
     int number() const noexcept { return number_; }
 
-private:
+  private:
     int number_;
 };
 
 // Error 6: a value outside the range a remainder (or a double) can hold.
 class OverflowError : public RuntimeError {
-public:
+  public:
     OverflowError() : RuntimeError(kOverflowErrorNumber, "overflow") {}
 };
 
 // Error 11: a remainder by a divisor that rounds to 0.
 class DivisionByZeroError : public RuntimeError {
-public:
+  public:
     DivisionByZeroError() : RuntimeError(kDivisionByZeroErrorNumber, "division by zero") {}
 };
 
@@ -50,8 +50,12 @@ struct NumberFormat {
 };
 
 // The two formats the tests care about.
-inline NumberFormat fullStopFormat() { return {".", ","}; }
-inline NumberFormat decimalCommaFormat() { return {",", "."}; }
+inline NumberFormat fullStopFormat() {
+    return {".", ","};
+}
+inline NumberFormat decimalCommaFormat() {
+    return {",", "."};
+}
 
 // Reads the leading number of a text. Blanks, tabs and line feeds are skipped wherever they
 // stand; then an optional sign, digits with at most one full stop, and an optional exponent

@@ -27,7 +27,7 @@ enum class MessageIcon { Critical = 16, Exclamation = 48, Information = 64 };
 // Texts are UTF-8. Factor captions hold one row per line, rows separated by a single
 // carriage return (character 13), nothing after the last row.
 class Window {
-public:
+  public:
     virtual ~Window() = default;
 
     virtual std::string text(TextBox box) const = 0;

@@ -1,14 +1,12 @@
 // The primality check against its literal loop, compared by what a person sees.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdio>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "core/computations.hpp"
 #include "oracle/verify_literal.hpp"
+#include "support/pasted_texts.hpp"
 #include "support/recording_window.hpp"
 
 namespace tavix {
@@ -75,32 +73,12 @@ TEST(cmdV_ClickAgainstLiteralLoop, PastedTexts) {
     std::vector<std::string> texts = {"",       "abc", " 7 ",   "007",     "1 3", "1e3",  "25E-1",
                                       "1,5",    "1.5", "1.000", ".5",      "-0",  "-0.4", "1e400",
                                       "1e400x", "+13", "13-",   "9,999.5", "0.5", "1.5",  "4.5"};
-    // Halves and quarters (which round to the even neighbour), fractions of every size up
-    // to 20000, negatives.
-    const struct {
-        double low, high;
-        int decimals;
-    } ranges[] = {{-60, 400, 1}, {-10, 200, 2}, {0, 50, 3},
-                  {0, 20000, 2}, {-1e6, 0, 1},  {-3, 6, 4}};
-    std::mt19937 random(20240611);
-    char buffer[64];
-    for (int i = 0; i < 3000; ++i) {
-        const auto& range = ranges[i % 6];
-        double value = std::uniform_real_distribution<double>(range.low, range.high)(random);
-        if (i % 6 < 2)
-            value = std::round(value * 2 * range.decimals) / (2 * range.decimals);
-        std::snprintf(buffer, sizeof buffer, "%.*f", range.decimals, value);
-        texts.push_back(buffer);
-    }
+    texts = testing::withRandomPastedNumbers(std::move(texts), 20240611);
     for (const NumberFormat& format : kFormats) {
         int variant = 0;
         for (const std::string& text : texts) {
             ASSERT_TRUE(sameAsLiteral(text, format, variant++)) << text;
-            // The same number with a comma: a decimal comma under that format, the end of
-            // the number read otherwise.
-            std::string comma = text;
-            for (char& c : comma)
-                c = c == '.' ? ',' : c;
+            const std::string comma = testing::withCommas(text);
             ASSERT_TRUE(sameAsLiteral(comma, format, variant++)) << comma;
         }
     }

@@ -6,10 +6,14 @@ namespace tavix::testing {
 
 const char* nameOf(TextBox box) {
     switch (box) {
-        case TextBox::txtIni: return "txtIni";
-        case TextBox::txtN: return "txtN";
-        case TextBox::txtV: return "txtV";
-        case TextBox::txt: return "txt";
+        case TextBox::txtIni:
+            return "txtIni";
+        case TextBox::txtN:
+            return "txtN";
+        case TextBox::txtV:
+            return "txtV";
+        case TextBox::txt:
+            return "txt";
     }
     return "?";
 }
@@ -39,10 +43,14 @@ std::vector<std::string> RecordingWindow::story() const {
 template <class Self>
 auto& RecordingWindow::field(Self& self, TextBox box) {
     switch (box) {
-        case TextBox::txtIni: return self.state.txtIni;
-        case TextBox::txtN: return self.state.txtN;
-        case TextBox::txtV: return self.state.txtV;
-        case TextBox::txt: break;
+        case TextBox::txtIni:
+            return self.state.txtIni;
+        case TextBox::txtN:
+            return self.state.txtN;
+        case TextBox::txtV:
+            return self.state.txtV;
+        case TextBox::txt:
+            break;
     }
     return self.state.txt;
 }
@@ -53,11 +61,13 @@ auto& RecordingWindow::field(Self& self, FactorColumn column) {
 }
 
 void RecordingWindow::log(std::string line) {
-    if (recording) calls.push_back(std::move(line));
+    if (recording)
+        calls.push_back(std::move(line));
 }
 
 void RecordingWindow::observe(std::string event) {
-    if (recording) transcript.push_back(event + " | " + describe(state));
+    if (recording)
+        transcript.push_back(event + " | " + describe(state));
     log(std::move(event));
 }
 
@@ -66,8 +76,10 @@ std::string RecordingWindow::text(TextBox box) const {
 }
 
 void RecordingWindow::setText(TextBox box, std::string text) {
-    if (beforeWrite) beforeWrite();
-    if (recording) log(std::string("text ") + nameOf(box) + "=" + text);
+    if (beforeWrite)
+        beforeWrite();
+    if (recording)
+        log(std::string("text ") + nameOf(box) + "=" + text);
     field(*this, box) = std::move(text);
 }
 
@@ -76,13 +88,16 @@ std::string RecordingWindow::caption(FactorColumn column) const {
 }
 
 void RecordingWindow::setCaption(FactorColumn column, std::string caption) {
-    if (beforeWrite) beforeWrite();
-    if (recording) log(std::string("caption ") + nameOf(column) + "=" + caption);
+    if (beforeWrite)
+        beforeWrite();
+    if (recording)
+        log(std::string("caption ") + nameOf(column) + "=" + caption);
     field(*this, column) = std::move(caption);
 }
 
 void RecordingWindow::setRuleVisible(bool visible) {
-    if (beforeWrite) beforeWrite();
+    if (beforeWrite)
+        beforeWrite();
     state.ruleVisible = visible;
     log(visible ? "rule shown" : "rule hidden");
 }

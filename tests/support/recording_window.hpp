@@ -24,7 +24,7 @@ const char* nameOf(TextBox box);
 const char* nameOf(FactorColumn column);
 
 class RecordingWindow : public Window {
-public:
+  public:
     RecordingWindow() = default;
     explicit RecordingWindow(WindowState initial) : state(std::move(initial)) {}
 
@@ -66,7 +66,7 @@ public:
     void setFocus(TextBox box) override;
     void showMessage(std::string_view message, MessageIcon icon) override;
 
-private:
+  private:
     template <class Self>
     static auto& field(Self& self, TextBox box);
     template <class Self>
