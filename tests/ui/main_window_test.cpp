@@ -312,6 +312,47 @@ class MainWindowTest : public QObject {
         QCOMPARE(window->text(TextBox::txtIni), "a-1.5x,9");
     }
 
+    // Huge pastes (a one-line box keeps the first 32767 characters) reach the computations
+    // as they are: digits overflow, blanks or letters of any script end silently, and the
+    // window keeps working afterwards.
+    void hugePastesInEveryBox() {
+        const QString digits(1'000'000, QLatin1Char('9'));
+        const QString blanks(1'000'000, QLatin1Char(' '));
+        const QString mixed = QString::fromUtf8("١٢٣ число 数 ") + QString(200'000, QChar(0x00e9));
+        struct Case {
+            const char* box;
+            const char* button;
+        };
+        const Case cases[] = {
+            {"txtIni", "cmdCalc"}, {"txtN", "cmdCalc"}, {"txtV", "cmdV"}, {"txtV", "cmdFatorar"}};
+        for (const Case& c : cases) {
+            for (const QString* pasted : {&digits, &blanks, &mixed}) {
+                control<QLineEdit>("txtIni")->setText(QStringLiteral("1"));
+                control<QLineEdit>("txtN")->setText(QStringLiteral("2"));
+                control<QLineEdit>(c.box)->clear();
+                control<QLineEdit>(c.box)->insert(*pasted);
+                MessageCatcher catcher;
+                QTest::mouseClick(control<QPushButton>(c.button), Qt::LeftButton);
+                const bool overflow = pasted == &digits;
+                QVERIFY2(catcher.seen.size() == std::size_t(overflow ? 1 : 0),
+                         qPrintable(QString::fromLatin1(c.box) + QLatin1Char(' ') +
+                                    QString::fromLatin1(c.button) + QLatin1Char(' ') +
+                                    pasted->left(8) + QLatin1Char(' ') +
+                                    (catcher.seen.empty() ? QString() : catcher.seen[0].text)));
+                if (overflow) {
+                    QCOMPARE(catcher.seen[0].text, QStringLiteral("Valor acima da memória."));
+                }
+                QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+            }
+        }
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        focusAndFill("txtIni", QStringLiteral("10"));
+        control<QLineEdit>("txtN")->setText(QStringLiteral("30"));
+        QTest::keyClick(control("txtIni"), Qt::Key_Return);
+        QCOMPARE(window->text(TextBox::txt), "Total de 6 números primos: 11, 13, 17, 19, 23, 29");
+    }
+
     void keyPressHandlersFilterCodes() {
         struct Case {
             std::int16_t code;
