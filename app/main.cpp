@@ -6,6 +6,8 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // Links the window to its menu entry and icon on desktops that ask (Wayland).
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.tavix.Tavix"));
     tavix::ui::frmTavix window;
     QApplication::setWindowIcon(window.windowIcon());
     window.show();
