@@ -20,19 +20,20 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "process_memory.hpp"
 #include "ui/frm_tavix.hpp"
 #include "ui/result_view.hpp"
 
 namespace {
 
+using tavix::bench::megabytes;
+using tavix::bench::statusKilobytes;
 using tavix::ui::frmTavix;
 using tavix::ui::ResultView;
 
@@ -44,21 +45,6 @@ struct Interval {
 
 constexpr Interval kSmall{"small", "0", "10000000"};
 constexpr Interval kFull{"full", "0", "2147483647"};
-
-double megabytes(double bytes) {
-    return bytes / (1 << 20);
-}
-
-long statusKilobytes(const char* field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(field, 0) == 0) {
-            return std::stol(line.substr(std::strlen(field) + 1));
-        }
-    }
-    return -1;
-}
 
 long peakKilobytes() {
     rusage usage{};

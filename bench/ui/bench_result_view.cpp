@@ -14,15 +14,18 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "process_memory.hpp"
 #include "ui/result_line_breaker.hpp"
 #include "ui/result_view.hpp"
 
 namespace {
+
+using tavix::bench::megabytes;
+using tavix::bench::statusKilobytes;
 
 constexpr std::uint64_t kLastNumber = 2147483647;
 
@@ -103,21 +106,6 @@ done:
     out.resize(pos);
     out.erase(0, start);
     return out;
-}
-
-long statusKilobytes(const char* field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(field, 0) == 0) {
-            return std::stol(line.substr(std::strlen(field) + 1));
-        }
-    }
-    return -1;
-}
-
-double megabytes(double bytes) {
-    return bytes / (1 << 20);
 }
 
 double threadCpuSeconds() {

@@ -22,12 +22,7 @@ using testing::WindowState;
 
 RecordingWindow clicked(const std::string& ini, const std::string& last,
                         const NumberFormat& format = fullStopFormat()) {
-    WindowState state;
-    state.txtIni = ini;
-    state.txtN = last;
-    state.txt = "resultado anterior";
-    state.focus = TextBox::txtN;
-    RecordingWindow window(state);
+    RecordingWindow window(testing::withInterval(ini, last));
     cmdCalc_Click(window, format);
     return window;
 }

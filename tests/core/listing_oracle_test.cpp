@@ -16,17 +16,11 @@ namespace tavix {
 namespace {
 
 using testing::RecordingWindow;
-using testing::WindowState;
 using Click = void (*)(Window&, const NumberFormat&);
 
 std::vector<std::string> storyOf(Click click, const std::string& ini, const std::string& last,
                                  const NumberFormat& format) {
-    WindowState state;
-    state.txtIni = ini;
-    state.txtN = last;
-    state.txt = "resultado anterior";
-    state.focus = TextBox::txtN;
-    RecordingWindow window(state);
+    RecordingWindow window(testing::withInterval(ini, last));
     click(window, format);
     return window.story();
 }

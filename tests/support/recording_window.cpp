@@ -34,6 +34,15 @@ std::string describe(const WindowState& s) {
            " focus=" + (s.focus ? nameOf(*s.focus) : "-");
 }
 
+WindowState withInterval(std::string ini, std::string last) {
+    WindowState state;
+    state.txtIni = std::move(ini);
+    state.txtN = std::move(last);
+    state.txt = "resultado anterior";
+    state.focus = TextBox::txtN;
+    return state;
+}
+
 std::vector<std::string> RecordingWindow::story() const {
     std::vector<std::string> lines = transcript;
     lines.push_back("end | " + describe(state));

@@ -75,6 +75,9 @@ class RecordingWindow : public Window {
     void observe(std::string event);
 };
 
+// A window where an interval was typed, with an earlier result on show and the focus in txtN.
+WindowState withInterval(std::string ini, std::string last);
+
 // The state as one readable line; carriage returns in the columns print as '/'.
 std::string describe(const WindowState& state);
 
