@@ -33,21 +33,22 @@ long long saturatedExponent(long long value) {
     return value;
 }
 
-// Half to the even neighbour, whatever the floating-point environment says.
-double roundHalfEven(double x) {
-    if (std::fabs(x - std::trunc(x)) == 0.5)
-        return 2.0 * std::round(x / 2.0);
-    return std::round(x);
-}
-
 std::int64_t roundedInRange(double x) {
-    const double r = roundHalfEven(x);
+    const double r = roundHalfToEven(x);
     if (!(r >= -2147483648.0 && r <= 2147483647.0))
         throw OverflowError();
     return static_cast<std::int64_t>(r);
 }
 
 }  // namespace
+
+// Half to the even neighbour, whatever the floating-point environment says.
+double roundHalfToEven(double x) {
+    if (std::fabs(x - std::trunc(x)) == 0.5) {
+        return 2.0 * std::round(x / 2.0);
+    }
+    return std::round(x);
+}
 
 int errorNumberOf(const std::exception& error) noexcept {
     if (const auto* runtime = dynamic_cast<const RuntimeError*>(&error))

@@ -70,6 +70,10 @@ double TextToNumber(std::string_view text);
 // large for a double is numeric here and overflows when it is read.
 bool IsNumericText(std::string_view text, const NumberFormat& format);
 
+// The nearest whole number, a half going to the even neighbour (2.5 gives 2, 3.5 gives 4),
+// whatever the floating-point environment says: the rounding of IntegerRemainder.
+double roundHalfToEven(double x);
+
 // Rounds both operands to the nearest integer (a half to the even neighbour), then returns
 // the remainder of the truncating division, with the sign of a. Raises OverflowError when a
 // rounded operand lies outside the signed 32-bit range, DivisionByZeroError when b rounds

@@ -14,6 +14,7 @@
 #include <QStyle>
 
 #include "core/computations.hpp"
+#include "core/texts.hpp"
 #include "ui/digit_line_edit.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/message_box.hpp"

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/computations.hpp"
+#include "core/texts.hpp"
 #include "support/recording_window.hpp"
 
 namespace tavix {

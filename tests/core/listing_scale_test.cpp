@@ -10,7 +10,7 @@
 #include <string>
 
 #include "core/computations.hpp"
-#include "core/prime_sieve.hpp"
+#include "core/engines/prime_sieve.hpp"
 #include "support/recording_window.hpp"
 
 namespace tavix {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/number_values.hpp"
-#include "core/trial_division.hpp"
+#include "core/engines/trial_division.hpp"
 
 namespace tavix {
 namespace {

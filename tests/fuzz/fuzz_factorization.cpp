@@ -15,6 +15,7 @@
 #include <string>
 
 #include "core/computations.hpp"
+#include "core/texts.hpp"
 #include "fuzz_support.hpp"
 #include "oracle/factor_literal.hpp"
 

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "core/computations.hpp"
+#include "core/texts.hpp"
 #include "fuzz_support.hpp"
 #include "oracle/listing_literal.hpp"
 

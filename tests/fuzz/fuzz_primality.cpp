@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/computations.hpp"
+#include "core/texts.hpp"
 #include "fuzz_support.hpp"
 #include "oracle/verify_literal.hpp"
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/number_values.hpp"
+#include "core/texts.hpp"
 #include "core/window.hpp"
 #include "support/recording_window.hpp"
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/texts.hpp"
 #include "core/window.hpp"
 
 namespace tavix::testing {

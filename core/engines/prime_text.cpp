@@ -1,11 +1,11 @@
-#include "core/prime_text.hpp"
+#include "core/engines/prime_text.hpp"
 
 #include <array>
 #include <bit>
 #include <charconv>
 #include <cstring>
 
-#include "core/prime_sieve.hpp"
+#include "core/engines/prime_sieve.hpp"
 
 namespace tavix {
 

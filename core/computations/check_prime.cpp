@@ -7,7 +7,8 @@
 // while a prime N has no divisor that small. So the verdict is the primality of round(n),
 // found here by trial division up to its square root. Below 4 the climb never starts.
 #include "core/computations.hpp"
-#include "core/trial_division.hpp"
+#include "core/engines/trial_division.hpp"
+#include "core/texts.hpp"
 
 #include <exception>
 #include <string>

@@ -1,4 +1,4 @@
-#include "core/listing_plan.hpp"
+#include "core/engines/listing_plan.hpp"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "core/trial_division.hpp"
+#include "core/engines/trial_division.hpp"
 
 #include <bit>
 #include <cmath>
@@ -68,12 +68,6 @@ static_assert(kOddPrimes.front().p == 3 && kOddPrimes.back().p == 46337);
 static_assert(divides(kOddPrimes[0], 2147483646u) && !divides(kOddPrimes[0], 2147483647u));
 
 }  // namespace
-
-std::int64_t roundHalfToEven(double x) {
-    const double whole = std::trunc(x);
-    const double rounded = std::fabs(x - whole) == 0.5 ? 2.0 * std::round(x / 2.0) : std::round(x);
-    return static_cast<std::int64_t>(rounded);
-}
 
 bool isPrimeNumber(std::uint32_t n) {
     if (n < 4)

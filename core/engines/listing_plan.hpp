@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/number_values.hpp"
-#include "core/prime_text.hpp"
+#include "core/engines/prime_text.hpp"
 
 namespace tavix {
 

@@ -14,7 +14,8 @@
 // overflows at f = 2147483648. A negative number (only a direct call of FatorarNumero
 // brings one) ends the same way at -1.
 #include "core/computations.hpp"
-#include "core/trial_division.hpp"
+#include "core/engines/trial_division.hpp"
+#include "core/texts.hpp"
 
 #include <cstdlib>
 #include <exception>
@@ -100,7 +101,7 @@ void FatorarNumero(Window& window, const NumberFormat& format) {
         if (n != 1) {
             // The first remainder, by 2, overflows for a number past the 32-bit range.
             IntegerRemainder(n, 2);
-            const std::int64_t rounded = roundHalfToEven(n);
+            const auto rounded = static_cast<std::int64_t>(roundHalfToEven(n));
             // A quotient rounding to 0 is divisible by every f: its rows would repeat until
             // memory runs out. Only a direct call with such a number gets here.
             if (rounded == 0)

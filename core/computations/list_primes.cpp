@@ -8,8 +8,9 @@
 #include <string>
 
 #include "core/computations.hpp"
-#include "core/listing_plan.hpp"
-#include "core/prime_listing.hpp"
+#include "core/engines/listing_plan.hpp"
+#include "core/engines/listing_text.hpp"
+#include "core/texts.hpp"
 
 namespace tavix {
 

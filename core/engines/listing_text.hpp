@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/prime_text.hpp"
+#include "core/engines/prime_text.hpp"
 
 namespace tavix {
 

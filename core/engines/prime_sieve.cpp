@@ -1,4 +1,4 @@
-#include "core/prime_sieve.hpp"
+#include "core/engines/prime_sieve.hpp"
 
 #include <algorithm>
 #include <bit>

@@ -1,4 +1,4 @@
-#include "core/text_buffer.hpp"
+#include "core/engines/text_buffer.hpp"
 
 #include <cstdint>
 

@@ -12,10 +12,6 @@
 
 namespace tavix {
 
-// The nearest whole number, a half going to the even neighbour: the rounding of
-// IntegerRemainder. Callers pass values IntegerRemainder has accepted.
-std::int64_t roundHalfToEven(double x);
-
 // Whether n (at most 2147483647) is a prime number; 0 and 1 are not.
 bool isPrimeNumber(std::uint32_t n);
 

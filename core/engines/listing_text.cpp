@@ -1,4 +1,4 @@
-#include "core/prime_listing.hpp"
+#include "core/engines/listing_text.hpp"
 
 #include <algorithm>
 #include <atomic>
@@ -6,9 +6,9 @@
 #include <stdexcept>
 #include <vector>
 
-#include "core/prime_sieve.hpp"
-#include "core/text_buffer.hpp"
-#include "core/work_sharing.hpp"
+#include "core/engines/prime_sieve.hpp"
+#include "core/engines/text_buffer.hpp"
+#include "core/engines/work_sharing.hpp"
 
 namespace tavix {
 
