@@ -26,14 +26,17 @@
 #include <thread>
 #include <vector>
 
-#include "process_memory.hpp"
+#include "support/process_memory.hpp"
+#include "support/qt_helpers.hpp"
 #include "ui/frm_tavix.hpp"
 #include "ui/result_view.hpp"
 
 namespace {
 
-using tavix::bench::megabytes;
-using tavix::bench::statusKilobytes;
+using tavix::testing::control;
+using tavix::testing::megabytes;
+using tavix::testing::statusKilobytes;
+using tavix::testing::type;
 using tavix::ui::frmTavix;
 using tavix::ui::ResultView;
 
@@ -69,9 +72,9 @@ class Bench {
         if (!QTest::qWaitForWindowActive(&window_)) {
             std::printf("warning: the window did not become active\n");
         }
-        txtIni_ = child<QLineEdit>("txtIni");
-        txtN_ = child<QLineEdit>("txtN");
-        txt_ = child<ResultView>("txt");
+        txtIni_ = control<QLineEdit>(window_, "txtIni");
+        txtN_ = control<QLineEdit>(window_, "txtN");
+        txt_ = control<ResultView>(window_, "txt");
         QObject::connect(txt_, &ResultView::painted, [this] {
             if (waitingForPaint_ && (!paintWanted_ || paintWanted_())) {
                 waitingForPaint_ = false;
@@ -134,21 +137,6 @@ class Bench {
     }
 
   private:
-    template <typename T>
-    T* child(const char* name) {
-        auto* found = window_.findChild<T*>(QString::fromLatin1(name));
-        if (found == nullptr) {
-            qFatal("no control %s", name);
-        }
-        return found;
-    }
-
-    static void type(QLineEdit* box, const char* digits) {
-        box->setFocus();
-        box->clear();
-        QTest::keyClicks(box, QString::fromLatin1(digits));
-    }
-
     static void settle() {
         for (int i = 0; i < 5; ++i) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);

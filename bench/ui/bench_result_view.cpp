@@ -18,14 +18,14 @@
 #include <thread>
 #include <vector>
 
-#include "process_memory.hpp"
+#include "support/process_memory.hpp"
 #include "ui/result_line_breaker.hpp"
 #include "ui/result_view.hpp"
 
 namespace {
 
-using tavix::bench::megabytes;
-using tavix::bench::statusKilobytes;
+using tavix::testing::megabytes;
+using tavix::testing::statusKilobytes;
 
 constexpr std::uint64_t kLastNumber = 2147483647;
 

@@ -16,14 +16,19 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "support/process_memory.hpp"
+#include "support/qt_helpers.hpp"
 #include "ui/frm_tavix.hpp"
 #include "ui/result_view.hpp"
 
+using tavix::testing::control;
+using tavix::testing::MessageBoxAnswerer;
+using tavix::testing::type;
+using tavix::testing::virtualMemoryBytes;
 using tavix::ui::frmTavix;
 using tavix::ui::ResultView;
 
@@ -78,35 +83,6 @@ std::string lineText(const ResultView& view, const tavix::ui::LineSpan& line) {
     return view.text().substr(line.start, line.end - line.start);
 }
 
-// Types `digits` into an emptied box.
-void type(QLineEdit* box, const char* digits) {
-    box->setFocus();
-    box->clear();
-    QTest::keyClicks(box, QString::fromLatin1(digits));
-}
-
-template <typename T>
-T* control(QWidget& window, const char* name) {
-    auto* found = window.findChild<T*>(QString::fromLatin1(name));
-    if (found == nullptr) {
-        qFatal("no control %s", name);
-    }
-    return found;
-}
-
-std::size_t virtualMemoryBytes() {
-    std::ifstream status("/proc/self/status");
-    std::string field;
-    std::size_t kilobytes = 0;
-    while (status >> field) {
-        if (field == "VmSize:") {
-            status >> kilobytes;
-            break;
-        }
-    }
-    return kilobytes * 1024;
-}
-
 // The start of the result: the whole of a short one.
 QString resultStart(const ResultView& view) {
     return QString::fromStdString(view.text().substr(0, 200));
@@ -142,26 +118,18 @@ int lowMemoryChild(int argc, char** argv) {
 
     // Every message box: noted as it stands when it comes up, then closed.
     int messages = 0;
-    QTimer closer;
-    closer.setInterval(5);
-    QObject::connect(&closer, &QTimer::timeout, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr || !box->isVisible()) {
-            return;
-        }
+    MessageBoxAnswerer closer([&](QMessageBox& box) {
         if (++messages == 1) {
-            report("message", box->text());
-            report("title", box->windowTitle());
-            report("icon", QString::number(int(box->icon())));
+            report("message", box.text());
+            report("title", box.windowTitle());
+            report("icon", QString::number(int(box.icon())));
             report("hourglass", QGuiApplication::overrideCursor() ? QStringLiteral("shown")
                                                                   : QStringLiteral("none"));
             QWidget* focus = window.focusWidget();
             report("focus", focus ? focus->objectName() : QString());
             report("txt at message", resultStart(*txt));
         }
-        QTest::keyClick(box, Qt::Key_Return);
     });
-    closer.start();
 
     type(txtIni, "0");
     type(txtN, "2147483647");

@@ -16,6 +16,7 @@
 #include <memory>
 #include <vector>
 
+#include "support/qt_helpers.hpp"
 #include "ui/frm_tavix.hpp"
 
 using tavix::FactorColumn;
@@ -56,22 +57,11 @@ class MessageCatcher {
     };
     std::vector<Seen> seen;
 
-    MessageCatcher() {
-        timer_.setInterval(5);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box == nullptr || !box->isVisible()) {
-                return;
-            }
-            seen.push_back({box->windowTitle(), box->text(), box->accessibleDescription(),
-                            box->icon(), box->standardButtons(), box->isModal(), hourglassShown()});
-            QTest::keyClick(box, Qt::Key_Return);
-        });
-        timer_.start();
-    }
-
   private:
-    QTimer timer_;
+    tavix::testing::MessageBoxAnswerer answerer_{[this](QMessageBox& box) {
+        seen.push_back({box.windowTitle(), box.text(), box.accessibleDescription(), box.icon(),
+                        box.standardButtons(), box.isModal(), hourglassShown()});
+    }};
 };
 
 }  // namespace
@@ -84,11 +74,7 @@ class MainWindowTest : public QObject {
 
     template <typename T = QWidget>
     T* control(const char* name) const {
-        auto* found = window->findChild<T*>(QString::fromLatin1(name));
-        if (found == nullptr) {
-            qFatal("no control %s", name);
-        }
-        return found;
+        return tavix::testing::control<T>(*window, name);
     }
     // What assistive technology reads from a text control.
     QString shownText(const char* name) const {

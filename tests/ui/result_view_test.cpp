@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "support/qt_helpers.hpp"
 #include "ui/result_line_breaker.hpp"
 #include "ui/result_text.hpp"
 #include "ui/result_view.hpp"
@@ -96,16 +97,6 @@ QStringList referenceWrap(const QString& text, const QFont& font, qreal width) {
         lines << rest.left(best);
         start += best;
     }
-}
-
-// Closes the next message box and keeps its text.
-void answerNextMessageBox(QString* text) {
-    QTimer::singleShot(0, [text] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            *text = box->text();
-            box->accept();
-        }
-    });
 }
 
 void dragMouse(QWidget* viewport, QPoint from, QPoint to) {
@@ -409,7 +400,8 @@ class ResultViewTest : public QObject {
         view->setCopyLimit(1000);
         view->setSelection(0, 1001);
         QString message;
-        answerNextMessageBox(&message);
+        tavix::testing::MessageBoxAnswerer answerer(
+            [&message](QMessageBox& box) { message = box.text(); });
         QTest::keyClick(view.get(), Qt::Key_C, Qt::ControlModifier);
         QVERIFY(message.contains(QStringLiteral("grande demais")));
         QCOMPARE(clipboardText(), QStringLiteral("before"));

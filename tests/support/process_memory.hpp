@@ -1,11 +1,12 @@
-// Memory figures of the running process, for the window benchmarks.
+// Memory figures of the running process, for the window tests and benchmarks.
 #pragma once
 
+#include <cstddef>
 #include <cstring>
 #include <fstream>
 #include <string>
 
-namespace tavix::bench {
+namespace tavix::testing {
 
 inline double megabytes(double bytes) {
     return bytes / (1 << 20);
@@ -23,4 +24,10 @@ inline long statusKilobytes(const char* field) {
     return -1;
 }
 
-}  // namespace tavix::bench
+// The address space the process holds now, in bytes.
+inline std::size_t virtualMemoryBytes() {
+    const long kilobytes = statusKilobytes("VmSize:");
+    return kilobytes < 0 ? 0 : static_cast<std::size_t>(kilobytes) * 1024;
+}
+
+}  // namespace tavix::testing
