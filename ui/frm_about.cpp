@@ -7,7 +7,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPalette>
-#include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -15,12 +14,7 @@
 
 #include "ui/beep.hpp"
 #include "ui/desktop_link.hpp"
-
-// The program icon lives in a static library's resources, which the linker drops unless
-// something refers to them.
-static void initTavixResources() {
-    Q_INIT_RESOURCE(tavix);
-}
+#include "ui/window_look.hpp"
 
 namespace tavix::ui {
 
@@ -31,17 +25,8 @@ const char* const frmAbout::kLink3Target = "https://forum.tavix.example/";
 
 namespace {
 
-// Positions and sizes are given in twips, 15 to a pixel.
-QRect twips(int left, int top, int width, int height) {
-    return {left / 15, top / 15, width / 15, height / 15};
-}
-
 QFont windowFont() {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(9.75);
-    font.setWeight(QFont::Normal);
-    font.setItalic(false);
-    return font;
+    return arial(9.75);
 }
 
 QFont boldFont() {
@@ -115,10 +100,9 @@ void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
 frmAbout::frmAbout()
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
-    initTavixResources();
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("Sobre o Tavix"));
-    setWindowIcon(QIcon(QStringLiteral(":/tavix.png")));
+    setWindowIcon(programIcon());
     setAccessibleName(QStringLiteral("Sobre o Tavix"));
     setFont(windowFont());
     setFixedSize(407, 257);
@@ -126,86 +110,87 @@ frmAbout::frmAbout()
     // The main window alone keeps the program running.
     setAttribute(Qt::WA_QuitOnClose, false);
 
-    picIcon = new QLabel(this);
-    picIcon->setObjectName(QStringLiteral("picIcon"));
-    picIcon->setGeometry(twips(120, 120, 1560, 1560));
-    picIcon->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
-    picIcon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    picIcon->setPixmap(QPixmap(QStringLiteral(":/tavix.png")));
-    picIcon->setFocusPolicy(Qt::StrongFocus);
-    picIcon->setAccessibleName(QStringLiteral("Ícone do Tavix"));
+    picIcon_ = new QLabel(this);
+    picIcon_->setObjectName(QStringLiteral("picIcon"));
+    picIcon_->setGeometry(twipsRect(120, 120, 1560, 1560));
+    picIcon_->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    picIcon_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    picIcon_->setPixmap(programPixmap());
+    picIcon_->setFocusPolicy(Qt::StrongFocus);
+    picIcon_->setAccessibleName(QStringLiteral("Ícone do Tavix"));
 
-    cmdOK = new QPushButton(QStringLiteral("Ok"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setGeometry(twips(4320, 3360, 1740, 435));
-    cmdOK->setDefault(true);
-    cmdOK->setAccessibleName(QStringLiteral("Ok"));
-    cmdOK->setAccessibleDescription(QStringLiteral("Fecha esta janela"));
+    cmdOK_ = new QPushButton(QStringLiteral("Ok"), this);
+    cmdOK_->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK_->setGeometry(twipsRect(4320, 3360, 1740, 435));
+    cmdOK_->setDefault(true);
+    cmdOK_->setAccessibleName(QStringLiteral("Ok"));
+    cmdOK_->setAccessibleDescription(QStringLiteral("Fecha esta janela"));
 
-    lblLink1 = makeLabel<ClickableLabel>(this, "lblLink1", QStringLiteral("www.tavix.example"),
-                                         twips(1320, 2880, 2775, 255), underlinedFont(),
-                                         QStringLiteral("Site www.tavix.example"));
-    lblLink2 = makeLabel<ClickableLabel>(this, "lblLink2", QStringLiteral("docs.tavix.example"),
-                                         twips(1320, 2520, 2295, 255), underlinedFont(),
-                                         QStringLiteral("Site docs.tavix.example"));
-    lblLink3 = makeLabel<ClickableLabel>(this, "lblLink3", QStringLiteral("forum.tavix.example"),
-                                         twips(1320, 2160, 2295, 255), underlinedFont(),
-                                         QStringLiteral("Site forum.tavix.example"));
-    lblSites =
-        makeLabel<QLabel>(this, "lblSites", QStringLiteral("Meus Sites:"),
-                          twips(120, 2160, 1215, 255), boldFont(), QStringLiteral("Meus Sites:"));
-    lblContato =
+    lblLink1_ = makeLabel<ClickableLabel>(this, "lblLink1", QStringLiteral("www.tavix.example"),
+                                          twipsRect(1320, 2880, 2775, 255), underlinedFont(),
+                                          QStringLiteral("Site www.tavix.example"));
+    lblLink2_ = makeLabel<ClickableLabel>(this, "lblLink2", QStringLiteral("docs.tavix.example"),
+                                          twipsRect(1320, 2520, 2295, 255), underlinedFont(),
+                                          QStringLiteral("Site docs.tavix.example"));
+    lblLink3_ = makeLabel<ClickableLabel>(this, "lblLink3", QStringLiteral("forum.tavix.example"),
+                                          twipsRect(1320, 2160, 2295, 255), underlinedFont(),
+                                          QStringLiteral("Site forum.tavix.example"));
+    lblSites_ = makeLabel<QLabel>(this, "lblSites", QStringLiteral("Meus Sites:"),
+                                  twipsRect(120, 2160, 1215, 255), boldFont(),
+                                  QStringLiteral("Meus Sites:"));
+    lblContato_ =
         makeLabel<QLabel>(this, "lblContato", QStringLiteral("Contato:"),
-                          twips(120, 1800, 855, 255), boldFont(), QStringLiteral("Contato:"));
-    lblEmail = makeLabel<ClickableLabel>(this, "lblEmail", QStringLiteral("contato@tavix.example"),
-                                         twips(1080, 1800, 2895, 255), underlinedFont(),
-                                         QStringLiteral("E-mail contato@tavix.example"));
-    for (ClickableLabel* link : {lblLink1, lblLink2, lblLink3}) {
+                          twipsRect(120, 1800, 855, 255), boldFont(), QStringLiteral("Contato:"));
+    lblEmail_ = makeLabel<ClickableLabel>(this, "lblEmail", QStringLiteral("contato@tavix.example"),
+                                          twipsRect(1080, 1800, 2895, 255), underlinedFont(),
+                                          QStringLiteral("E-mail contato@tavix.example"));
+    for (ClickableLabel* link : {lblLink1_, lblLink2_, lblLink3_}) {
         link->setAccessibleDescription(QStringLiteral("Abre o site no navegador"));
     }
-    lblEmail->setAccessibleDescription(QStringLiteral("Escreve uma mensagem para este endereço"));
+    lblEmail_->setAccessibleDescription(QStringLiteral("Escreve uma mensagem para este endereço"));
 
     // The separator: a grey line over a white, wider one, which shows below it as a
     // highlight, so that the two read as one etched line.
-    Line1_1 = makeLine(this, QRect(8, 216, 392, 1), QColor(0x80, 0x80, 0x80),
-                       QStringLiteral("Separador, linha cinza"));
+    Line1_1_ = makeLine(this, QRect(8, 216, 392, 1), QColor(0x80, 0x80, 0x80),
+                        QStringLiteral("Separador, linha cinza"));
 
-    lblDescription = makeLabel<QLabel>(
+    lblDescription_ = makeLabel<QLabel>(
         this, "lblDescription",
         QStringLiteral("O Tavix lista os números primos de um intervalo, verifica se um "
                        "número é primo e fatora um número na tabela de duas colunas. "
                        "Um programa da equipe do Tavix."),
-        twips(1800, 720, 4245, 1050), windowFont(), QStringLiteral("Descrição do programa"));
-    lblDescription->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    lblDescription->setWordWrap(true);
-    setTextColour(lblDescription, Qt::black);
+        twipsRect(1800, 720, 4245, 1050), windowFont(), QStringLiteral("Descrição do programa"));
+    lblDescription_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    lblDescription_->setWordWrap(true);
+    setTextColour(lblDescription_, Qt::black);
 
-    lblTitle =
-        makeLabel<QLabel>(this, "lblTitle", QStringLiteral("Tavix"), twips(1800, 120, 3885, 360),
-                          boldFont(), QStringLiteral("Título: Tavix"));
-    setTextColour(lblTitle, Qt::black);
+    lblTitle_ = makeLabel<QLabel>(this, "lblTitle", QStringLiteral("Tavix"),
+                                  twipsRect(1800, 120, 3885, 360), boldFont(),
+                                  QStringLiteral("Título: Tavix"));
+    setTextColour(lblTitle_, Qt::black);
 
-    Line1_0 =
+    Line1_0_ =
         makeLine(this, QRect(8, 216, 392, 2), Qt::white, QStringLiteral("Separador, linha branca"));
-    Line1_0->stackUnder(Line1_1);
+    Line1_0_->stackUnder(Line1_1_);
 
-    lblVersion =
-        makeLabel<QLabel>(this, "lblVersion", QStringLiteral("v1.0"), twips(1800, 360, 2325, 225),
-                          boldFont(), QStringLiteral("Versão: v1.0"));
+    lblVersion_ = makeLabel<QLabel>(this, "lblVersion", QStringLiteral("v1.0"),
+                                    twipsRect(1800, 360, 2325, 225), boldFont(),
+                                    QStringLiteral("Versão: v1.0"));
 
-    lblDisclaimer = makeLabel<QLabel>(this, "lblDisclaimer", QString(), twips(120, 3360, 3870, 345),
-                                      windowFont(), QStringLiteral("Aviso"));
-    setTextColour(lblDisclaimer, Qt::black);
+    lblDisclaimer_ =
+        makeLabel<QLabel>(this, "lblDisclaimer", QString(), twipsRect(120, 3360, 3870, 345),
+                          windowFont(), QStringLiteral("Aviso"));
+    setTextColour(lblDisclaimer_, Qt::black);
 
     // Of the controls, only "Ok" and the icon take the focus, in this order.
-    setTabOrder(cmdOK, picIcon);
-    cmdOK->setFocus();
+    setTabOrder(cmdOK_, picIcon_);
+    cmdOK_->setFocus();
 
-    connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
-    connect(lblEmail, &ClickableLabel::clicked, this, &frmAbout::lblEmail_Click);
-    connect(lblLink1, &ClickableLabel::clicked, this, &frmAbout::lblLink1_Click);
-    connect(lblLink2, &ClickableLabel::clicked, this, &frmAbout::lblLink2_Click);
-    connect(lblLink3, &ClickableLabel::clicked, this, &frmAbout::lblLink3_Click);
+    connect(cmdOK_, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+    connect(lblEmail_, &ClickableLabel::clicked, this, &frmAbout::lblEmail_Click);
+    connect(lblLink1_, &ClickableLabel::clicked, this, &frmAbout::lblLink1_Click);
+    connect(lblLink2_, &ClickableLabel::clicked, this, &frmAbout::lblLink2_Click);
+    connect(lblLink3_, &ClickableLabel::clicked, this, &frmAbout::lblLink3_Click);
 
     // The window that takes the activation is known only once the toolkit has finished
     // moving it, so the rule runs right after each change.
@@ -284,7 +269,7 @@ void frmAbout::placeAtCentre(const QWidget* reference) {
 // Esc presses "Ok" like Enter does, whichever control has the focus.
 void frmAbout::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        cmdOK->click();
+        cmdOK_->click();
         return;
     }
     QDialog::keyPressEvent(event);

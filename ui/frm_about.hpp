@@ -40,22 +40,6 @@ class frmAbout : public QDialog {
     static const char* const kLink2Target;
     static const char* const kLink3Target;
 
-    // The controls, in creation order. The two members of Line1 share its name.
-    QLabel* picIcon;
-    QPushButton* cmdOK;
-    ClickableLabel* lblLink1;
-    ClickableLabel* lblLink2;
-    ClickableLabel* lblLink3;
-    QLabel* lblSites;
-    QLabel* lblContato;
-    ClickableLabel* lblEmail;
-    QWidget* Line1_1;
-    QLabel* lblDescription;
-    QLabel* lblTitle;
-    QWidget* Line1_0;
-    QLabel* lblVersion;
-    QLabel* lblDisclaimer;
-
     void cmdOK_Click();
     void lblEmail_Click();
     void lblLink1_Click();
@@ -80,6 +64,22 @@ class frmAbout : public QDialog {
 
   private:
     void Form_Deactivate();
+
+    // The controls, in creation order. The two members of Line1 share its name.
+    QLabel* picIcon_ = nullptr;
+    QPushButton* cmdOK_ = nullptr;
+    ClickableLabel* lblLink1_ = nullptr;
+    ClickableLabel* lblLink2_ = nullptr;
+    ClickableLabel* lblLink3_ = nullptr;
+    QLabel* lblSites_ = nullptr;
+    QLabel* lblContato_ = nullptr;
+    ClickableLabel* lblEmail_ = nullptr;
+    QWidget* Line1_1_ = nullptr;
+    QLabel* lblDescription_ = nullptr;
+    QLabel* lblTitle_ = nullptr;
+    QWidget* Line1_0_ = nullptr;
+    QLabel* lblVersion_ = nullptr;
+    QLabel* lblDisclaimer_ = nullptr;
 
     QPointer<QWidget> returnWindow_;
     bool deactivationPending_ = false;

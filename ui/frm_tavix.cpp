@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
@@ -19,12 +18,7 @@
 #include "ui/frm_about.hpp"
 #include "ui/message_box.hpp"
 #include "ui/result_view.hpp"
-#include "ui/twips.hpp"
-
-// The icon lives in a static library: register it before it is first looked up.
-static void registerResources() {
-    Q_INIT_RESOURCE(tavix);
-}
+#include "ui/window_look.hpp"
 
 namespace tavix::ui {
 
@@ -33,13 +27,6 @@ namespace {
 constexpr QColor kBackground(224, 224, 224);
 constexpr int kClientWidth = 15225;
 constexpr int kClientHeight = 8925;
-
-QFont arial(qreal points) {
-    QFont font(QStringLiteral("Arial"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(points);
-    return font;
-}
 
 template <typename Control>
 Control* place(Control* control, const char* name, const QString& accessibleName, QRect rect) {
@@ -67,14 +54,13 @@ QString rowsForDisplay(const std::string& caption) {
 }  // namespace
 
 frmTavix::frmTavix(QWidget* parent) : QWidget(parent) {
-    registerResources();
     static const bool accessibleAsWindow =
         (QAccessible::installFactory(mainWindowAccessible), true);
     Q_UNUSED(accessibleAsWindow);
     setObjectName(QStringLiteral("frmTavix"));
     setWindowTitle(QStringLiteral("Tavix"));
     setAccessibleName(QStringLiteral("Tavix"));
-    setWindowIcon(QIcon(QStringLiteral(":/tavix.png")));
+    setWindowIcon(programIcon());
     setFont(arial(9.75));
     QPalette background = palette();
     background.setColor(QPalette::Window, kBackground);
@@ -297,27 +283,25 @@ void frmTavix::cmdHelp_Click() {
 }
 
 void frmTavix::txtIni_GotFocus() {
-    cmdCalc_->setDefault(true);
-    cmdV_->setDefault(false);
-    cmdFatorar_->setDefault(false);
+    makeDefault(cmdCalc_);
 }
 
 void frmTavix::txtN_GotFocus() {
-    cmdCalc_->setDefault(true);
-    cmdV_->setDefault(false);
-    cmdFatorar_->setDefault(false);
+    makeDefault(cmdCalc_);
 }
 
 void frmTavix::txtV_GotFocus() {
-    cmdCalc_->setDefault(false);
-    cmdFatorar_->setDefault(true);
-    cmdV_->setDefault(false);
+    makeDefault(cmdFatorar_);
 }
 
 void frmTavix::txt_GotFocus() {
-    cmdCalc_->setDefault(false);
-    cmdV_->setDefault(false);
-    cmdFatorar_->setDefault(false);
+    makeDefault(nullptr);
+}
+
+void frmTavix::makeDefault(QPushButton* button) {
+    for (QPushButton* candidate : {cmdCalc_, cmdV_, cmdFatorar_}) {
+        candidate->setDefault(candidate == button);
+    }
 }
 
 void frmTavix::txtIni_KeyPress(std::int16_t& KeyAscii) {

@@ -35,8 +35,6 @@ class frmTavix : public QWidget, public Window {
     void setFocus(TextBox box) override;
     void showMessage(std::string_view message, MessageIcon icon) override;
 
-    Pointer pointer() const { return pointer_; }
-
     // The separators of the system locale, as the computations read and print numbers.
     static NumberFormat systemNumberFormat();
 
@@ -70,6 +68,8 @@ class frmTavix : public QWidget, public Window {
     void placeOnScreen();
     QWidget* boxWidget(TextBox box) const;
     void applyDefaultRule(TextBox box);
+    // Makes `button` (none when null) the one of the three computing buttons Enter presses.
+    void makeDefault(QPushButton* button);
     QPushButton* defaultButton() const;
 
     // The result area, reached only through these three.

@@ -11,12 +11,19 @@
 #include <QTest>
 #include <QUrl>
 
+#include "support/qt_helpers.hpp"
 #include "ui/beep.hpp"
 #include "ui/desktop_link.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/frm_tavix.hpp"
 
 using tavix::ui::frmAbout;
+
+// A control of the about window, by its name.
+template <typename T>
+T* on(const frmAbout* about, const char* name) {
+    return tavix::testing::control<T>(*about, name);
+}
 
 // Receives what the links hand to the desktop, so that no browser or mail program starts.
 class UrlCatcher : public QObject {
@@ -135,8 +142,13 @@ void AboutWindowTest::controlsInStackingOrder() {
                                   "Line1",      "Line1",        "lblDescription", "lblTitle",
                                   "lblVersion", "lblDisclaimer"};
     QCOMPARE(names, expected);
-    QCOMPARE(about->children().indexOf(about->Line1_0) + 1,
-             about->children().indexOf(about->Line1_1));
+    // The white member is the wider one.
+    const QList<QWidget*> lines =
+        about->findChildren<QWidget*>(QStringLiteral("Line1"), Qt::FindDirectChildrenOnly);
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0]->height(), 2);
+    QCOMPARE(lines[1]->height(), 1);
+    QCOMPARE(about->children().indexOf(lines[0]) + 1, about->children().indexOf(lines[1]));
 }
 
 void AboutWindowTest::controls_data() {
@@ -228,21 +240,19 @@ void AboutWindowTest::textColours() {
     frmAbout* about = open();
     QVERIFY(about);
     const QColor ordinary = about->palette().color(QPalette::WindowText);
-    for (QLabel* label : std::initializer_list<QLabel*>{
-             about->lblLink1, about->lblLink2, about->lblLink3, about->lblEmail, about->lblSites,
-             about->lblContato, about->lblVersion}) {
-        QCOMPARE(label->palette().color(QPalette::WindowText), ordinary);
+    for (const char* name :
+         {"lblLink1", "lblLink2", "lblLink3", "lblEmail", "lblSites", "lblContato", "lblVersion"}) {
+        QCOMPARE(on<QLabel>(about, name)->palette().color(QPalette::WindowText), ordinary);
     }
-    for (QLabel* label : std::initializer_list<QLabel*>{about->lblDescription, about->lblTitle,
-                                                        about->lblDisclaimer}) {
-        QCOMPARE(label->palette().color(QPalette::WindowText), QColor(Qt::black));
+    for (const char* name : {"lblDescription", "lblTitle", "lblDisclaimer"}) {
+        QCOMPARE(on<QLabel>(about, name)->palette().color(QPalette::WindowText), QColor(Qt::black));
     }
 }
 
 void AboutWindowTest::descriptionFitsItsLabel() {
     frmAbout* about = open();
     QVERIFY(about);
-    QLabel* description = about->lblDescription;
+    QLabel* description = on<QLabel>(about, "lblDescription");
     QVERIFY(description->wordWrap());
     QVERIFY(description->text().contains(QStringLiteral("primos")));
     const int lines = description->heightForWidth(description->width()) /
@@ -266,26 +276,26 @@ void AboutWindowTest::separatorIsGreyOverWhite() {
     QCOMPARE(at(7, 216), about->palette().color(QPalette::Window));
     QCOMPARE(at(200, 218), about->palette().color(QPalette::Window));
     // The icon: 100 x 100 pixels inside a sunken two-pixel border.
-    QCOMPARE(about->picIcon->contentsRect(), QRect(2, 2, 100, 100));
-    QCOMPARE(about->picIcon->pixmap().size(), QSize(100, 100));
+    QCOMPARE(on<QLabel>(about, "picIcon")->contentsRect(), QRect(2, 2, 100, 100));
+    QCOMPARE(on<QLabel>(about, "picIcon")->pixmap().size(), QSize(100, 100));
 }
 
 void AboutWindowTest::focusStartsOnOkAndStaysOffLabels() {
     frmAbout* about = open();
     QVERIFY(about);
-    QCOMPARE(QApplication::focusWidget(), about->cmdOK);
+    QCOMPARE(QApplication::focusWidget(), on<QPushButton>(about, "cmdOK"));
     // "?" left the main window's focus in the first number box.
     QCOMPARE(main_->focusWidget(), main_->findChild<QWidget*>("txtIni"));
     QTest::keyClick(about, Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), about->picIcon);
+    QCOMPARE(QApplication::focusWidget(), on<QLabel>(about, "picIcon"));
     QTest::keyClick(about, Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), about->cmdOK);
+    QCOMPARE(QApplication::focusWidget(), on<QPushButton>(about, "cmdOK"));
     QTest::keyClick(about, Qt::Key_Backtab);
-    QCOMPARE(QApplication::focusWidget(), about->picIcon);
+    QCOMPARE(QApplication::focusWidget(), on<QLabel>(about, "picIcon"));
     // Clicking labels leaves the focus where it was.
-    QTest::mouseClick(about->lblTitle, Qt::LeftButton);
-    QTest::mouseClick(about->lblLink1, Qt::LeftButton);
-    QCOMPARE(QApplication::focusWidget(), about->picIcon);
+    QTest::mouseClick(on<QLabel>(about, "lblTitle"), Qt::LeftButton);
+    QTest::mouseClick(on<QLabel>(about, "lblLink1"), Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), on<QLabel>(about, "picIcon"));
 }
 
 void AboutWindowTest::keysAndClicksClose_data() {
@@ -307,11 +317,11 @@ void AboutWindowTest::keysAndClicksClose() {
     QPointer<frmAbout> about = open();
     QVERIFY(about);
     if (onIcon) {
-        about->picIcon->setFocus();
+        on<QLabel>(about, "picIcon")->setFocus();
     }
     const int beeps = tavix::ui::beepCount();
     if (key == 0) {
-        QTest::mouseClick(about->cmdOK, Qt::LeftButton);
+        QTest::mouseClick(on<QPushButton>(about, "cmdOK"), Qt::LeftButton);
     } else {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(key),
                         key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
@@ -326,7 +336,7 @@ void AboutWindowTest::keysAndClicksClose() {
 void AboutWindowTest::oneWindowAtMost() {
     frmAbout* first = open();
     QVERIFY(first);
-    first->picIcon->setFocus();
+    on<QLabel>(first, "picIcon")->setFocus();
     tavix::ui::openAboutWindow();
     QCOMPARE(tavix::ui::aboutWindow(), first);
     int count = 0;
@@ -341,7 +351,7 @@ void AboutWindowTest::oneWindowAtMost() {
     QTRY_VERIFY(closed.isNull());
     frmAbout* second = open();
     QVERIFY(second);
-    QCOMPARE(QApplication::focusWidget(), second->cmdOK);
+    QCOMPARE(QApplication::focusWidget(), on<QPushButton>(second, "cmdOK"));
 }
 
 void AboutWindowTest::linksHandTheirTargetToTheDesktop_data() {
@@ -382,9 +392,9 @@ void AboutWindowTest::otherControlsDoNothingWhenClicked() {
     frmAbout* about = open();
     QVERIFY(about);
     const int beeps = tavix::ui::beepCount();
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             about->lblSites, about->lblContato, about->lblTitle, about->lblVersion,
-             about->lblDescription, about->lblDisclaimer, about->picIcon}) {
+    for (const char* name : {"lblSites", "lblContato", "lblTitle", "lblVersion", "lblDescription",
+                             "lblDisclaimer", "picIcon"}) {
+        QWidget* control = on<QWidget>(about, name);
         QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(3, 3));
         QVERIFY2(catcher_.urls.isEmpty(), qPrintable(control->objectName()));
     }
@@ -435,7 +445,7 @@ void AboutWindowTest::shellCallArguments() {
 void AboutWindowTest::activatingAnotherWindowBeepsAndTakesActivationBack() {
     frmAbout* about = open();
     QVERIFY(about);
-    about->picIcon->setFocus();
+    on<QLabel>(about, "picIcon")->setFocus();
     for (int round = 1; round <= 2; ++round) {
         const int beeps = tavix::ui::beepCount();
         main_->activateWindow();
@@ -443,7 +453,8 @@ void AboutWindowTest::activatingAnotherWindowBeepsAndTakesActivationBack() {
         QTRY_VERIFY(about->isActiveWindow());
         QTest::qWait(50);
         QCOMPARE(tavix::ui::beepCount(), beeps + 1);
-        QCOMPARE(QApplication::focusWidget(), about->picIcon);  // its last focused control
+        QCOMPARE(QApplication::focusWidget(),
+                 on<QLabel>(about, "picIcon"));  // its last focused control
     }
 }
 
