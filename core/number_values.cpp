@@ -26,17 +26,20 @@ bool isDigit(char c) {
 }
 
 long long saturatedExponent(long long value) {
-    if (value > kExponentLimit)
+    if (value > kExponentLimit) {
         return kExponentLimit;
-    if (value < -kExponentLimit)
+    }
+    if (value < -kExponentLimit) {
         return -kExponentLimit;
+    }
     return value;
 }
 
 std::int64_t roundedInRange(double x) {
     const double r = roundHalfToEven(x);
-    if (!(r >= -2147483648.0 && r <= 2147483647.0))
+    if (!(r >= -2147483648.0 && r <= 2147483647.0)) {
         throw OverflowError();
+    }
     return static_cast<std::int64_t>(r);
 }
 
@@ -51,10 +54,12 @@ double roundHalfToEven(double x) {
 }
 
 int errorNumberOf(const std::exception& error) noexcept {
-    if (const auto* runtime = dynamic_cast<const RuntimeError*>(&error))
+    if (const auto* runtime = dynamic_cast<const RuntimeError*>(&error)) {
         return runtime->number();
-    if (dynamic_cast<const std::bad_alloc*>(&error))
+    }
+    if (dynamic_cast<const std::bad_alloc*>(&error)) {
         return kOutOfMemoryErrorNumber;
+    }
     return kInternalErrorNumber;
 }
 
@@ -62,8 +67,9 @@ double TextToNumber(std::string_view text) {
     std::size_t i = 0;
     const std::size_t n = text.size();
     auto skipBlanks = [&] {
-        while (i < n && isBlank(text[i]))
+        while (i < n && isBlank(text[i])) {
             ++i;
+        }
     };
 
     skipBlanks();
@@ -80,21 +86,25 @@ double TextToNumber(std::string_view text) {
     bool sawPoint = false;
     for (;;) {
         skipBlanks();
-        if (i >= n)
+        if (i >= n) {
             break;
+        }
         const char c = text[i];
         if (isDigit(c)) {
             if (digits.empty() && c == '0') {
-                if (sawPoint)
+                if (sawPoint) {
                     --exponent;
+                }
             } else if (digits.size() < kMaxSignificantDigits) {
                 digits.push_back(c);
-                if (sawPoint)
+                if (sawPoint) {
                     --exponent;
+                }
             } else {
                 droppedNonZero = droppedNonZero || c != '0';
-                if (!sawPoint)
+                if (!sawPoint) {
                     ++exponent;
+                }
             }
             ++i;
         } else if (c == '.' && !sawPoint) {
@@ -117,26 +127,30 @@ double TextToNumber(std::string_view text) {
         long long written = 0;
         for (;;) {
             skipBlanks();
-            if (i >= n || !isDigit(text[i]))
+            if (i >= n || !isDigit(text[i])) {
                 break;
+            }
             written = saturatedExponent(written * 10 + (text[i] - '0'));
             ++i;
         }
         exponent = saturatedExponent(exponent + (negativeExponent ? -written : written));
     }
 
-    if (digits.empty())
+    if (digits.empty()) {
         return 0.0;
+    }
     if (droppedNonZero) {
         digits.push_back('1');
         --exponent;
     }
     // Decimal magnitude: the value lies in [10^(magnitude-1), 10^magnitude).
     const long long magnitude = exponent + static_cast<long long>(digits.size());
-    if (magnitude > 310)
+    if (magnitude > 310) {
         throw OverflowError();
-    if (magnitude < -330)
+    }
+    if (magnitude < -330) {
         return 0.0;
+    }
 
     digits.push_back('e');
     digits += std::to_string(exponent);
@@ -144,21 +158,25 @@ double TextToNumber(std::string_view text) {
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     (void)end;
     if (error == std::errc::result_out_of_range) {
-        if (magnitude > 0)
+        if (magnitude > 0) {
             throw OverflowError();
+        }
         return 0.0;
     }
-    if (std::isinf(value))
+    if (std::isinf(value)) {
         throw OverflowError();
+    }
     return negative ? -value : value;
 }
 
 bool IsNumericText(std::string_view text, const NumberFormat& format) {
     auto isTrimmed = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && isTrimmed(text.front()))
+    while (!text.empty() && isTrimmed(text.front())) {
         text.remove_prefix(1);
-    while (!text.empty() && isTrimmed(text.back()))
+    }
+    while (!text.empty() && isTrimmed(text.back())) {
         text.remove_suffix(1);
+    }
 
     std::size_t i = 0;
     const std::size_t n = text.size();
@@ -166,8 +184,9 @@ bool IsNumericText(std::string_view text, const NumberFormat& format) {
         return !piece.empty() && text.substr(i).starts_with(piece);
     };
 
-    if (i < n && (text[i] == '+' || text[i] == '-'))
+    if (i < n && (text[i] == '+' || text[i] == '-')) {
         ++i;
+    }
 
     bool sawDigit = false;
     // Whole part: digits, with group separators only between two digits.
@@ -190,18 +209,22 @@ bool IsNumericText(std::string_view text, const NumberFormat& format) {
             ++i;
         }
     }
-    if (!sawDigit)
+    if (!sawDigit) {
         return false;
+    }
 
     if (i < n && (text[i] == 'E' || text[i] == 'e')) {
         ++i;
-        if (i < n && (text[i] == '+' || text[i] == '-'))
+        if (i < n && (text[i] == '+' || text[i] == '-')) {
             ++i;
+        }
         const std::size_t exponentStart = i;
-        while (i < n && isDigit(text[i]))
+        while (i < n && isDigit(text[i])) {
             ++i;
-        if (i == exponentStart)
+        }
+        if (i == exponentStart) {
             return false;
+        }
     }
     return i == n;
 }
@@ -209,8 +232,9 @@ bool IsNumericText(std::string_view text, const NumberFormat& format) {
 std::int32_t IntegerRemainder(double a, double b) {
     const std::int64_t dividend = roundedInRange(a);
     const std::int64_t divisor = roundedInRange(b);
-    if (divisor == 0)
+    if (divisor == 0) {
         throw DivisionByZeroError();
+    }
     return static_cast<std::int32_t>(dividend % divisor);
 }
 

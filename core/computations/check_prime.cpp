@@ -20,20 +20,23 @@ namespace {
 enum class Verdict { None, Prime, NotPrime };
 
 Verdict verdictFor(double n) {
-    if (n == 2 || n == 3)
+    if (n == 2 || n == 3) {
         return Verdict::Prime;
+    }
 
     // The quick test evaluates all three conditions: the remainder overflows for any number
     // that rounds outside the 32-bit range, even a negative one.
     const bool isOne = n == 1;
     const bool isEven = IntegerRemainder(n, 2) == 0;
     const bool isNegative = n < 0;
-    if (isOne | isEven | isNegative)
+    if (isOne | isEven | isNegative) {
         return Verdict::NotPrime;
+    }
 
     // The climb starts at d = 2 only while 2 <= n / 2.
-    if (!(2 <= n / 2))
+    if (!(2 <= n / 2)) {
         return Verdict::None;
+    }
     const auto rounded = static_cast<std::uint32_t>(roundHalfToEven(n));
     return isPrimeNumber(rounded) ? Verdict::Prime : Verdict::NotPrime;
 }
@@ -43,10 +46,12 @@ Verdict verdictFor(double n) {
 void cmdV_Click(Window& window, const NumberFormat& format) {
     try {
         const std::string text = window.text(TextBox::txtV);
-        if (text.empty())
+        if (text.empty()) {
             return;
-        if (!IsNumericText(text, format))
+        }
+        if (!IsNumericText(text, format)) {
             return;
+        }
         window.setPointer(Pointer::Hourglass);
 
         const double n = TextToNumber(text);

@@ -51,8 +51,9 @@ void reportError(Window& window, const std::exception& error) {
 void cmdFatorar_Click(Window& window, const NumberFormat& format) {
     try {
         const std::string text = window.text(TextBox::txtV);
-        if (text.empty())
+        if (text.empty()) {
             return;
+        }
         // Both are evaluated: a text too large for a double overflows here.
         const bool numeric = IsNumericText(text, format);
         const bool positive = TextToNumber(text) > 0;
@@ -104,8 +105,9 @@ void FatorarNumero(Window& window, const NumberFormat& format) {
             const auto rounded = static_cast<std::int64_t>(roundHalfToEven(n));
             // A quotient rounding to 0 is divisible by every f: its rows would repeat until
             // memory runs out. Only a direct call with such a number gets here.
-            if (rounded == 0)
+            if (rounded == 0) {
                 throw std::bad_alloc();
+            }
 
             for (const std::uint32_t f :
                  primeFactorsOf(static_cast<std::uint32_t>(std::llabs(rounded)))) {
@@ -124,8 +126,9 @@ void FatorarNumero(Window& window, const NumberFormat& format) {
             }
             // Only a quotient rounding to ±1 without being 1 is left: f climbs past every
             // divisor up to the overflow.
-            if (n != 1)
+            if (n != 1) {
                 IntegerRemainder(n, kFirstOverflowingDivisor);
+            }
         }
 
         quotients += kRowSeparator;

@@ -28,10 +28,12 @@ constexpr bool divides(const OddPrime& prime, std::uint32_t n) {
 constexpr std::array<bool, kSieveLimit> sieveToLimit() {
     std::array<bool, kSieveLimit> composite{};
     for (std::uint32_t i = 2; i * i < kSieveLimit; ++i) {
-        if (composite[i])
+        if (composite[i]) {
             continue;
-        for (std::uint32_t j = i * i; j < kSieveLimit; j += i)
+        }
+        for (std::uint32_t j = i * i; j < kSieveLimit; j += i) {
             composite[j] = true;
+        }
     }
     return composite;
 }
@@ -39,8 +41,9 @@ constexpr std::array<bool, kSieveLimit> sieveToLimit() {
 constexpr std::size_t countOddPrimes() {
     const auto composite = sieveToLimit();
     std::size_t count = 0;
-    for (std::uint32_t i = 3; i < kSieveLimit; i += 2)
+    for (std::uint32_t i = 3; i < kSieveLimit; i += 2) {
         count += composite[i] ? 0 : 1;
+    }
     return count;
 }
 
@@ -50,13 +53,15 @@ constexpr std::array<OddPrime, Count> oddPrimeTable() {
     std::array<OddPrime, Count> table{};
     std::size_t k = 0;
     for (std::uint32_t i = 3; i < kSieveLimit; i += 2) {
-        if (composite[i])
+        if (composite[i]) {
             continue;
+        }
         // Newton's iteration doubles the correct low bits of the inverse each time; an odd
         // number is its own inverse to 3 bits, so four steps reach 48 > 32.
         std::uint32_t inverse = i;
-        for (int step = 0; step < 4; ++step)
+        for (int step = 0; step < 4; ++step) {
             inverse *= 2u - i * inverse;
+        }
         table[k++] = {i, inverse, 0xFFFFFFFFu / i};
     }
     return table;
@@ -70,37 +75,45 @@ static_assert(divides(kOddPrimes[0], 2147483646u) && !divides(kOddPrimes[0], 214
 }  // namespace
 
 bool isPrimeNumber(std::uint32_t n) {
-    if (n < 4)
+    if (n < 4) {
         return n >= 2;
-    if (n % 2 == 0)
+    }
+    if (n % 2 == 0) {
         return false;
+    }
     for (const OddPrime& prime : kOddPrimes) {
-        if (prime.p * prime.p > n)
+        if (prime.p * prime.p > n) {
             break;
-        if (divides(prime, n))
+        }
+        if (divides(prime, n)) {
             return false;
+        }
     }
     return true;
 }
 
 PrimeFactors primeFactorsOf(std::uint32_t n) {
     PrimeFactors factors;
-    if (n == 0)
+    if (n == 0) {
         return factors;
+    }
     const int twos = std::countr_zero(n);
-    for (int i = 0; i < twos; ++i)
+    for (int i = 0; i < twos; ++i) {
         factors.primes[factors.count++] = 2;
+    }
     n >>= twos;
     for (const OddPrime& prime : kOddPrimes) {
-        if (prime.p * prime.p > n)
+        if (prime.p * prime.p > n) {
             break;
+        }
         while (divides(prime, n)) {
             factors.primes[factors.count++] = prime.p;
             n *= prime.inverse;
         }
     }
-    if (n > 1)
+    if (n > 1) {
         factors.primes[factors.count++] = n;
+    }
     return factors;
 }
 
