@@ -14,6 +14,13 @@ static void registerTavixResources() {
 
 namespace tavix::ui {
 
+QPalette fixedLook(const QColor& background) {
+    QPalette look;  // nothing set: every role follows the desktop
+    look.setColor(QPalette::Window, background);
+    look.setColor(QPalette::WindowText, kFixedText);
+    return look;
+}
+
 QFont arial(qreal points) {
     QFont font(QStringLiteral("Arial"));
     font.setStyleHint(QFont::SansSerif);

@@ -1,8 +1,11 @@
-// What the two windows share of their look: the layout unit, the font and the program icon.
+// What the two windows share of their look: the layout unit, the colours, the font and the
+// program icon.
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QIcon>
+#include <QPalette>
 #include <QPixmap>
 #include <QRect>
 
@@ -19,6 +22,17 @@ constexpr int pixels(int twips) {
 constexpr QRect twipsRect(int left, int top, int width, int height) {
     return {pixels(left), pixels(top), pixels(width), pixels(height)};
 }
+
+// The windows keep their own light backgrounds on every desktop, so the texts drawn straight
+// on them (labels, the factor columns and their rule, the about window's texts, links and
+// separator) take fixed dark colours, readable whatever the desktop's palette. Boxes,
+// buttons, the result area and message boxes follow the desktop's palette, selection
+// included: their texts lie on the desktop's own colours.
+inline constexpr QColor kFixedText{0, 0, 0};
+
+// A window's palette: its background and the text on it fixed, every other role left to
+// follow the desktop, now and when the desktop's palette changes.
+QPalette fixedLook(const QColor& background);
 
 // Arial of the given size, regular, upright; a sans-serif stands in where Arial is missing.
 QFont arial(qreal points);
