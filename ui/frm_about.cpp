@@ -121,7 +121,7 @@ frmAbout::frmAbout()
     setWindowIcon(programIcon());
     setAccessibleName(QStringLiteral("Sobre o Tavix"));
     setFont(windowFont());
-    setPalette(fixedLook(kDialogBackground));
+    keepFixedLook(this, kDialogBackground);
     setFixedSize(407, 257);
     setAttribute(Qt::WA_DeleteOnClose);
     // The main window alone keeps the program running.

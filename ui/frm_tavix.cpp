@@ -61,7 +61,7 @@ frmTavix::frmTavix(QWidget* parent) : QWidget(parent) {
     setAccessibleName(QStringLiteral("Tavix"));
     setWindowIcon(programIcon());
     setFont(arial(9.75));
-    setPalette(fixedLook(kBackground));
+    keepFixedLook(this, kBackground);
     setAutoFillBackground(true);
     resize(pixels(kClientWidth), pixels(kClientHeight));
     createControls();

@@ -9,6 +9,8 @@
 #include <QPixmap>
 #include <QRect>
 
+class QWidget;
+
 namespace tavix::ui {
 
 // Positions and sizes are given in twips, 1/1440 inch: 15 to a pixel at 96 dots per inch.
@@ -30,9 +32,25 @@ constexpr QRect twipsRect(int left, int top, int width, int height) {
 // included: their texts lie on the desktop's own colours.
 inline constexpr QColor kFixedText{0, 0, 0};
 
-// A window's palette: its background and the text on it fixed, every other role left to
-// follow the desktop, now and when the desktop's palette changes.
-QPalette fixedLook(const QColor& background);
+// Texts need 4.5:1 against what lies under them to be read with ease (WCAG).
+inline constexpr double kReadableContrast = 4.5;
+
+// The contrast of two colours by the WCAG formula, from 1 (alike) to 21 (black and white).
+double contrastRatio(const QColor& a, const QColor& b);
+
+// `ground`, darkened (under a light `text`) or lightened (under a dark one) just enough for
+// `text` to read on it at kReadableContrast, keeping its hue; unchanged when it reads already.
+QColor readableGround(const QColor& ground, const QColor& text);
+
+// A window's palette: its background and the text on it fixed; every other role taken from
+// the desktop's palette `desktop`, with the grounds of the boxes', buttons' and selection's
+// texts mended where the desktop's own pairs fall short of kReadableContrast. Give it the
+// desktop's palette again when that changes.
+QPalette fixedLook(const QColor& background, const QPalette& desktop);
+
+// Gives the top-level `window` its fixed look on `background` now, and again whenever the
+// desktop's palette changes (a dark theme switched on while the program runs).
+void keepFixedLook(QWidget* window, const QColor& background);
 
 // Arial of the given size, regular, upright; a sans-serif stands in where Arial is missing.
 QFont arial(qreal points);
