@@ -1,7 +1,5 @@
 #include "ui/digit_line_edit.hpp"
 
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLoggingCategory>
@@ -46,6 +44,7 @@ void keepDigitsAndBackspace(std::int16_t& keyAscii) {
 }
 
 DigitLineEdit::DigitLineEdit(QWidget* parent) : QLineEdit(parent) {
+    // Dragged text is not typed: it never reaches the box.
     setAcceptDrops(false);
     // On-screen keyboards offer their digit pad.
     setInputMethodHints(Qt::ImhDigitsOnly);
@@ -115,17 +114,6 @@ void DigitLineEdit::inputMethodEvent(QInputMethodEvent* event) {
     filtered.setCommitString(passed, start, length);
     QLineEdit::inputMethodEvent(&filtered);
     event->accept();
-}
-
-// Dragged text is not typed: it never reaches the number boxes.
-void DigitLineEdit::dragEnterEvent(QDragEnterEvent* event) {
-    event->ignore();
-}
-void DigitLineEdit::dragMoveEvent(QDragMoveEvent* event) {
-    event->ignore();
-}
-void DigitLineEdit::dropEvent(QDropEvent* event) {
-    event->ignore();
 }
 
 }  // namespace tavix::ui

@@ -40,9 +40,6 @@ class DigitLineEdit : public QLineEdit {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
 
   private:
     // The code the handler leaves for one typed character; 0 when it is discarded.

@@ -132,7 +132,7 @@ frmAbout::frmAbout()
     picIcon_->setGeometry(twipsRect(120, 120, 1560, 1560));
     picIcon_->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     picIcon_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    picIcon_->setPixmap(programPixmap());
+    picIcon_->setPixmap(programPixmap(devicePixelRatioF()));
     picIcon_->setFocusPolicy(Qt::StrongFocus);
     picIcon_->setAccessibleName(QStringLiteral("Ícone do Tavix"));
 

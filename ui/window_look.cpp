@@ -113,14 +113,23 @@ QFont arial(qreal points) {
     return font;
 }
 
-QPixmap programPixmap() {
+QPixmap programPixmap(qreal devicePixelRatio) {
     registerTavixResources();
-    return QPixmap(QStringLiteral(":/tavix.png"));
+    if (devicePixelRatio <= 1) {
+        return QPixmap(QStringLiteral(":/tavix.png"));
+    }
+    return programIcon().pixmap(QSize(100, 100), devicePixelRatio);
 }
 
 QIcon programIcon() {
     registerTavixResources();
-    return QIcon(QStringLiteral(":/tavix.png"));
+    // The picture itself, and its renders at the sizes desktops ask for: the larger ones keep
+    // the icon sharp on high-density screens, where the 100-pixel picture would be enlarged.
+    QIcon icon(QStringLiteral(":/tavix.png"));
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/icons/tavix-%1.png").arg(size), QSize(size, size));
+    }
+    return icon;
 }
 
 }  // namespace tavix::ui

@@ -55,8 +55,10 @@ void keepFixedLook(QWidget* window, const QColor& background);
 // Arial of the given size, regular, upright; a sans-serif stands in where Arial is missing.
 QFont arial(qreal points);
 
-// The program icon, 100 x 100 pixels.
-QPixmap programPixmap();
+// The program icon, 100 x 100 pixels; on a high-density screen (`devicePixelRatio` above 1),
+// drawn from its larger renders with as many device pixels as the screen has for it.
+QPixmap programPixmap(qreal devicePixelRatio = 1);
+// The program icon at every size it is rendered at.
 QIcon programIcon();
 
 }  // namespace tavix::ui

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyleHints>
 #include <QTest>
 #include <QUrl>
 
@@ -58,6 +59,8 @@ class AboutWindowTest : public QObject {
     void linksHandTheirTargetToTheDesktop_data();
     void linksHandTheirTargetToTheDesktop();
     void otherControlsDoNothingWhenClicked();
+    void doubleClickOpensOnce_data();
+    void doubleClickOpensOnce();
     void shellCallArguments_data();
     void shellCallArguments();
 
@@ -402,6 +405,30 @@ void AboutWindowTest::otherControlsDoNothingWhenClicked() {
     QCOMPARE(tavix::ui::aboutWindow(), about);
     QVERIFY(about->isActiveWindow());
     QCOMPARE(tavix::ui::beepCount(), beeps);
+}
+
+void AboutWindowTest::doubleClickOpensOnce_data() {
+    linksHandTheirTargetToTheDesktop_data();
+}
+
+// A double-click on a link, as the window system delivers it (two presses close together in
+// time and place), opens its target once; a further click later opens it again.
+void AboutWindowTest::doubleClickOpensOnce() {
+    QFETCH(QString, name);
+    frmAbout* about = open();
+    QVERIFY(about);
+    auto* label = about->findChild<QLabel*>(name);
+    QVERIFY(label);
+    QWindow* window = about->windowHandle();
+    const QPoint at = label->mapTo(about, QPoint(5, 5));
+    QTest::mouseDClick(window, Qt::LeftButton, {}, at);
+    QTest::qWait(10);
+    QCOMPARE(catcher_.urls.size(), 1);
+    // Well after the double-click interval: a new click.
+    QTest::mouseClick(window, Qt::LeftButton, {}, at,
+                      QGuiApplication::styleHints()->mouseDoubleClickInterval() + 100);
+    QCOMPARE(catcher_.urls.size(), 2);
+    QCOMPARE(tavix::ui::aboutWindow(), about);
 }
 
 void AboutWindowTest::shellCallArguments_data() {
