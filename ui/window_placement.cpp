@@ -56,8 +56,7 @@ bool supportedByWindowManager(xcb_connection_t* connection, xcb_window_t root, x
 // _NET_FRAME_EXTENTS on it, at once in practice.
 QMargins x11FrameExtents(QWindow* window) {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (QGuiApplication::platformName() != QLatin1String("xcb") || x11 == nullptr ||
-        x11->connection() == nullptr) {
+    if (x11 == nullptr || x11->connection() == nullptr) {
         return {};
     }
     xcb_connection_t* connection = x11->connection();
@@ -103,7 +102,9 @@ QRect centredClientRect(const QRect& area, const QSize& client, const QMargins& 
 }
 
 QMargins frameMarginsBeforeShowing(QWidget* window) {
-    if (window == nullptr || !window->isWindow() || window->isVisible()) {
+    // Only an X11 window manager is asked, and only before the window is shown.
+    if (QGuiApplication::platformName() != QLatin1String("xcb") || window == nullptr ||
+        !window->isWindow() || window->isVisible()) {
         return {};
     }
     window->winId();  // the native window the manager is asked about
