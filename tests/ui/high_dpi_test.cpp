@@ -3,6 +3,8 @@
 // A scale factor is read once when the program starts, so each one runs in a child process
 // (this executable again, with kScaledChild as its argument): the child paints both windows
 // and writes what it measured as "name<TAB>value" lines, which the parent checks.
+#include <QAbstractScrollArea>
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -115,6 +117,52 @@ int runChild(int argc, char** argv) {
                                                     : QStringLiteral("enlarged"));
     }
 
+    // The pointer over the result: a double-click on "19" selects it; a press before "23"
+    // dragged past "29" selects "23, 29". Places are found from the ink on the screen and the
+    // font's advances, in the window's own pixels.
+    auto* result = control<QAbstractScrollArea>(window, "txt");
+    QWidget* viewport = result->viewport();
+    const QImage shown = viewport->grab().toImage();
+    const QRect firstLines(0, 0, shown.width(), int(40 * ratio));
+    const auto lines = inkRows(shown, firstLines);
+    int firstInk = shown.width();
+    for (int y = lines.empty() ? 0 : lines.front().first;
+         !lines.empty() && y <= lines.front().second; ++y) {
+        for (int x = 0; x < firstInk; ++x) {
+            if (ink(shown.pixel(x, y))) {
+                firstInk = x;
+            }
+        }
+    }
+    if (lines.empty()) {
+        return 1;
+    }
+    const QString text = QStringLiteral("Total de 6 números primos: 11, 13, 17, 19, 23, 29");
+    const QFontMetricsF metrics(result->font());
+    const qreal left = firstInk / ratio;
+    const int middle = qRound((lines.front().first + lines.front().second) / 2.0 / ratio);
+    auto xOf = [&](const QString& word, qreal within) {
+        const int at = text.indexOf(word);
+        return qRound(left + metrics.horizontalAdvance(text.left(at)) +
+                      within * metrics.horizontalAdvance(word));
+    };
+    auto selected = [&] {
+        QAccessibleTextInterface* accessible =
+            QAccessible::queryAccessibleInterface(result)->textInterface();
+        int start = 0;
+        int end = 0;
+        accessible->selection(0, &start, &end);
+        return accessible->text(start, end);
+    };
+    QTest::mouseDClick(viewport, Qt::LeftButton, {},
+                       QPoint(xOf(QStringLiteral("19"), 0.5), middle));
+    report("double-click", selected());
+    QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(xOf(QStringLiteral("23"), 0.1), middle));
+    QTest::mouseMove(viewport, QPoint(xOf(QStringLiteral("29"), 0.9), middle));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {},
+                        QPoint(xOf(QStringLiteral("29"), 0.9), middle));
+    report("drag", selected());
+
     const QPixmap windowIcon = window.windowIcon().pixmap(QSize(100, 100), ratio);
     report("window icon", QStringLiteral("%1x%2").arg(windowIcon.width()).arg(windowIcon.height()));
     window.cmdHelp_Click();
@@ -194,6 +242,9 @@ class HighDpiTest : public QObject {
             QVERIFY2(std::abs(leftTop - rightTop) <= qCeil(ratio),  // "1" is shorter than "3"
                      qPrintable(quotients[row] + QStringLiteral(" / ") + factors[row]));
         }
+
+        QCOMPARE(values["double-click"], QStringLiteral("19"));
+        QCOMPARE(values["drag"], QStringLiteral("23, 29"));
 
         if (ratio == 2) {
             for (const char* name : {"lblDe", "txt", "txtV", "cmdCalc"}) {
