@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs a command inside a private headless Wayland compositor (weston) with no X display, a
 # private D-Bus session bus and a private runtime directory (so the accessibility bus of this
-# run is its own), and tears them all down afterwards, whatever the outcome. Programs started
-# by the command run natively on Wayland (QT_QPA_PLATFORM=wayland).
+# run is its own), and tears them all down afterwards, whatever the outcome. Qt programs
+# started by the command choose their platform as on a user's Wayland desktop (from
+# WAYLAND_DISPLAY; QT_QPA_PLATFORM is cleared).
 #
 # The compositor is started with its debugging protocols on, so that weston-screenshooter
 # can take screenshots; it has no input devices.
@@ -39,5 +40,6 @@ if ! kill -0 "$compositor" 2>/dev/null || [ ! -S "$XDG_RUNTIME_DIR/$socket" ]; t
     exit 1
 fi
 export WAYLAND_DISPLAY="$socket"
-export QT_QPA_PLATFORM=wayland
+export XDG_SESSION_TYPE=wayland
+unset QT_QPA_PLATFORM
 "$@"
