@@ -250,6 +250,8 @@ void frmAbout::Form_Deactivate() {
         return;
     }
     beep();
+    // On X11 the window takes the activation. On Wayland it can only ask: Qt hands the request
+    // to the compositor (xdg-activation), which may grant it or only mark the window.
     raise();
     activateWindow();
 }
