@@ -38,9 +38,10 @@ install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR}
         RENAME copyright)
 
 # Debian package. The library dependencies come from dpkg-shlibdeps; the others are what the
-# program needs at run time without linking to it: the X11 platform plugin of Qt, the
-# Arial-compatible fonts its windows are laid out with, and xdg-open for the about window's
-# links. The menu and icon caches are refreshed by the dpkg triggers of desktop-file-utils
+# program needs at run time without linking to it: the X11 and Wayland platform plugins of
+# Qt (so that a Wayland desktop runs it natively, whatever else is installed), Qt's own
+# texts in Portuguese, the Arial-compatible fonts its windows are laid out with, and xdg-open
+# for the about window's links. The menu and icon caches are refreshed by the dpkg triggers of desktop-file-utils
 # and gtk-update-icon-cache, so the package needs no maintainer scripts.
 set(CPACK_VERBATIM_VARIABLES ON)
 set(CPACK_GENERATOR DEB)
@@ -71,7 +72,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION math)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.tavix.example/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "qt6-qpa-plugins, qt6-wayland, qt6-translations-l10n, fonts-liberation2, xdg-utils")
 
 set(CPACK_SOURCE_GENERATOR TGZ)
 set(CPACK_SOURCE_IGNORE_FILES "/\\.git($|/)" "/build[^/]*/" "/artifacts/" "/\\.cache/")

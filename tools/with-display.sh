@@ -2,6 +2,7 @@
 # Runs a command inside a private X display (Xvfb) with a window manager (openbox), a
 # private D-Bus session bus and a private runtime directory (so the accessibility bus of
 # this run is its own), and tears them all down afterwards, whatever the outcome.
+# TAVIX_SCREEN sets the screen's size and depth (1280x1024x24 by default).
 set -uo pipefail
 if [ "${TAVIX_IN_DISPLAY:-}" != 1 ]; then
     export TAVIX_IN_DISPLAY=1
@@ -15,7 +16,7 @@ fi
 
 # Xvfb picks a free display itself and writes its number to the pipe.
 displayfile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${TAVIX_SCREEN:-1280x1024x24}" -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
 xvfb=$!
 wm=""
 cleanup() {

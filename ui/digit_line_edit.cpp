@@ -1,8 +1,17 @@
 #include "ui/digit_line_edit.hpp"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLoggingCategory>
+
+#include <algorithm>
 
 namespace tavix::ui {
+
+namespace {
+Q_LOGGING_CATEGORY(typing, "tavix.typing", QtWarningMsg)
+constexpr std::int16_t kBackspace = 8;
+}  // namespace
 
 std::optional<std::int16_t> typedCharacter(const QKeyEvent& event) {
     switch (event.key()) {
@@ -34,13 +43,26 @@ void keepDigitsAndBackspace(std::int16_t& keyAscii) {
     }
 }
 
-DigitLineEdit::DigitLineEdit(QWidget* parent) : QLineEdit(parent) {}
+DigitLineEdit::DigitLineEdit(QWidget* parent) : QLineEdit(parent) {
+    // Dragged text is not typed: it never reaches the box.
+    setAcceptDrops(false);
+    // On-screen keyboards offer their digit pad.
+    setInputMethodHints(Qt::ImhDigitsOnly);
+}
+
+std::int16_t DigitLineEdit::handle(std::int16_t code, const char* from) {
+    const std::int16_t typed = code;
+    if (keyPress_) {
+        keyPress_(code);
+    }
+    qCDebug(typing, "%s: %d from %s -> %d", qPrintable(objectName()), int(typed), from, int(code));
+    return code;
+}
 
 void DigitLineEdit::keyPressEvent(QKeyEvent* event) {
     const std::optional<std::int16_t> typed = typedCharacter(*event);
-    if (typed && keyPress_) {
-        std::int16_t keyAscii = *typed;
-        keyPress_(keyAscii);
+    if (typed) {
+        const std::int16_t keyAscii = handle(*typed, "key press");
         if (keyAscii == 0) {
             event->accept();
             return;
@@ -52,6 +74,46 @@ void DigitLineEdit::keyPressEvent(QKeyEvent* event) {
         }
     }
     QLineEdit::keyPressEvent(event);
+}
+
+// An input method commits text that the user typed through it: a dead key and its letter, a
+// compose sequence, a word of an on-screen keyboard. Every character of it goes through the
+// handler as if typed on its own; what is being composed (the preedit) is only shown.
+void DigitLineEdit::inputMethodEvent(QInputMethodEvent* event) {
+    const QString committed = event->commitString();
+    if (committed.isEmpty()) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    QString passed;
+    int backspaces = 0;
+    for (const QChar character : committed) {
+        const std::int16_t keyAscii =
+            handle(static_cast<std::int16_t>(character.unicode()), "input method");
+        if (keyAscii == 0) {
+            continue;
+        }
+        if (keyAscii == kBackspace) {
+            if (passed.isEmpty()) {
+                ++backspaces;
+            } else {
+                passed.chop(1);
+            }
+            continue;
+        }
+        passed += QChar(static_cast<char16_t>(keyAscii));
+    }
+    // A backspace deletes the character before the caret, as the key does: the commit then
+    // replaces that many more characters.
+    int start = event->replacementStart();
+    int length = event->replacementLength();
+    const int reach = std::clamp(cursorPosition() + start, 0, backspaces);
+    start -= reach;
+    length += reach;
+    QInputMethodEvent filtered(event->preeditString(), event->attributes());
+    filtered.setCommitString(passed, start, length);
+    QLineEdit::inputMethodEvent(&filtered);
+    event->accept();
 }
 
 }  // namespace tavix::ui

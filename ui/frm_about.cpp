@@ -15,6 +15,7 @@
 #include "ui/beep.hpp"
 #include "ui/desktop_link.hpp"
 #include "ui/window_look.hpp"
+#include "ui/window_placement.hpp"
 
 namespace tavix::ui {
 
@@ -24,6 +25,13 @@ const char* const frmAbout::kLink2Target = "https://docs.tavix.example/";
 const char* const frmAbout::kLink3Target = "https://forum.tavix.example/";
 
 namespace {
+
+// The dialog colour of the classic light desktops, kept on dark desktops too, since the
+// texts drawn on it have fixed dark colours.
+constexpr QColor kDialogBackground(240, 240, 240);
+// The separator's grey: the darkest that still reads as an etched line, and the lightest
+// that stands out 4.5:1 from the background and from the white line it lies on.
+constexpr QColor kSeparatorGrey(0x69, 0x69, 0x69);
 
 QFont windowFont() {
     return arial(9.75);
@@ -83,8 +91,16 @@ void openTarget(const char* target) {
 }  // namespace
 
 void ClickableLabel::mousePressEvent(QMouseEvent* event) {
-    pressed_ = event->button() == Qt::LeftButton;
+    pressed_ = event->button() == Qt::LeftButton &&
+               !event->flags().testFlag(Qt::MouseEventCreatedDoubleClick);
     QLabel::mousePressEvent(event);
+}
+
+// Qt hands the second press of a double-click over as a double-click, by default as one
+// more press: it arms nothing here.
+void ClickableLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+    pressed_ = false;
+    event->accept();
 }
 
 void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
@@ -105,6 +121,7 @@ frmAbout::frmAbout()
     setWindowIcon(programIcon());
     setAccessibleName(QStringLiteral("Sobre o Tavix"));
     setFont(windowFont());
+    keepFixedLook(this, kDialogBackground);
     setFixedSize(407, 257);
     setAttribute(Qt::WA_DeleteOnClose);
     // The main window alone keeps the program running.
@@ -115,7 +132,7 @@ frmAbout::frmAbout()
     picIcon_->setGeometry(twipsRect(120, 120, 1560, 1560));
     picIcon_->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     picIcon_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    picIcon_->setPixmap(programPixmap());
+    picIcon_->setPixmap(programPixmap(devicePixelRatioF()));
     picIcon_->setFocusPolicy(Qt::StrongFocus);
     picIcon_->setAccessibleName(QStringLiteral("Ícone do Tavix"));
 
@@ -151,7 +168,7 @@ frmAbout::frmAbout()
 
     // The separator: a grey line over a white, wider one, which shows below it as a
     // highlight, so that the two read as one etched line.
-    Line1_1_ = makeLine(this, QRect(8, 216, 392, 1), QColor(0x80, 0x80, 0x80),
+    Line1_1_ = makeLine(this, QRect(8, 216, 392, 1), kSeparatorGrey,
                         QStringLiteral("Separador, linha cinza"));
 
     lblDescription_ = makeLabel<QLabel>(
@@ -233,6 +250,8 @@ void frmAbout::Form_Deactivate() {
         return;
     }
     beep();
+    // On X11 the window takes the activation. On Wayland it can only ask: Qt hands the request
+    // to the compositor (xdg-activation), which may grant it or only mark the window.
     raise();
     activateWindow();
 }
@@ -251,19 +270,13 @@ void frmAbout::done(int result) {
 }
 
 void frmAbout::placeAtCentre(const QWidget* reference) {
-    QScreen* screen = reference != nullptr ? reference->screen() : QGuiApplication::primaryScreen();
-    if (screen == nullptr) {
-        return;
-    }
-    QMargins frame;
+    // Should the desktop not tell this window's frame beforehand, that of the reference
+    // window is the best guess.
+    QMargins guess;
     if (reference != nullptr && reference->windowHandle() != nullptr) {
-        frame = reference->windowHandle()->frameMargins();
+        guess = reference->windowHandle()->frameMargins();
     }
-    const QRect area = screen->availableGeometry();
-    const QSize outer = size().grownBy(frame);
-    const QPoint topLeft(area.x() + (area.width() - outer.width()) / 2 + frame.left(),
-                         area.y() + (area.height() - outer.height()) / 2 + frame.top());
-    setGeometry(QRect(topLeft, size()));
+    placeAtScreenCentre(this, reference, guess);
 }
 
 // Esc presses "Ok" like Enter does, whichever control has the focus.

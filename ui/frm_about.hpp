@@ -9,7 +9,8 @@ class QPushButton;
 
 namespace tavix::ui {
 
-// A label that reports a click (the left button pressed and released over it).
+// A label that reports a click (the left button pressed and released over it). The second
+// press of a double-click is no new click: a double-clicked link opens once.
 class ClickableLabel : public QLabel {
     Q_OBJECT
   public:
@@ -21,6 +22,7 @@ class ClickableLabel : public QLabel {
   protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
   private:
     bool pressed_ = false;
@@ -50,8 +52,8 @@ class frmAbout : public QDialog {
     void setReturnWindow(QWidget* window) { returnWindow_ = window; }
 
     // Places the window, frame included, in the middle of the screen of `reference` (the
-    // primary screen when null). The frame is taken as wide as that of `reference`, the
-    // best guess before the window manager has framed this one.
+    // primary screen when null). Where the desktop cannot tell the frame beforehand, it is
+    // taken as wide as that of `reference`.
     void placeAtCentre(const QWidget* reference);
 
     // Closed: hidden for good and about to be destroyed.

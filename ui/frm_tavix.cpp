@@ -9,8 +9,6 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
-#include <QScreen>
-#include <QStyle>
 
 #include "core/computations.hpp"
 #include "core/texts.hpp"
@@ -19,6 +17,7 @@
 #include "ui/message_box.hpp"
 #include "ui/result_view.hpp"
 #include "ui/window_look.hpp"
+#include "ui/window_placement.hpp"
 
 namespace tavix::ui {
 
@@ -62,9 +61,7 @@ frmTavix::frmTavix(QWidget* parent) : QWidget(parent) {
     setAccessibleName(QStringLiteral("Tavix"));
     setWindowIcon(programIcon());
     setFont(arial(9.75));
-    QPalette background = palette();
-    background.setColor(QPalette::Window, kBackground);
-    setPalette(background);
+    keepFixedLook(this, kBackground);
     setAutoFillBackground(true);
     resize(pixels(kClientWidth), pixels(kClientHeight));
     createControls();
@@ -116,11 +113,11 @@ void frmTavix::createControls() {
     lblNumFat_ = label("lblNumFat", QString(), QStringLiteral("Quocientes"),
                        twipsRect(12720, 960, 1335, 7695), Qt::AlignHCenter);
 
-    // The rule from (14040, 960) to (14040, 8640): one pixel wide, in the window-text colour.
+    // The rule from (14040, 960) to (14040, 8640): one pixel wide, in the window's text colour.
     lneFat_ = place(new QWidget(this), "lneFat", QStringLiteral("Traço"),
                     QRect(pixels(14040), pixels(960), 1, pixels(8640 - 960)));
     QPalette rule = lneFat_->palette();
-    rule.setColor(QPalette::Window, rule.color(QPalette::WindowText));
+    rule.setColor(QPalette::Window, kFixedText);
     lneFat_->setPalette(rule);
     lneFat_->setAutoFillBackground(true);
     lneFat_->hide();
@@ -155,10 +152,7 @@ void frmTavix::createControls() {
 }
 
 void frmTavix::placeOnScreen() {
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
-                                        screen->availableGeometry()));
-    }
+    placeAtScreenCentre(this, nullptr);
 }
 
 QWidget* frmTavix::boxWidget(TextBox box) const {

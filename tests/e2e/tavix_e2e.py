@@ -37,8 +37,9 @@ def _use_system_python():
 
 
 def require_display():
-    """Skips the test (exit 77) when there is no display to run the program in."""
-    if not os.environ.get("DISPLAY"):
+    """Skips the test (exit 77) when there is no display to run the program in: an X display,
+    or a Wayland one (tools/with-wayland.sh)."""
+    if not os.environ.get("DISPLAY") and not os.environ.get("WAYLAND_DISPLAY"):
         print("no DISPLAY: skipped (run under tools/with-display.sh)")
         sys.exit(SKIP)
 
@@ -130,11 +131,15 @@ def _walk(node):
 class Program:
     """The running program: started on entry, killed on exit if it is still running."""
 
-    def __init__(self, binary=None, args=(), start_timeout=15.0):
+    def __init__(self, binary=None, args=(), start_timeout=15.0, env=None, stderr=None):
+        """env: variables added to the program's environment; stderr: where its standard
+        error goes (a file, or subprocess.PIPE to read it from self.process)."""
         self.binary = binary or os.environ.get("TAVIX_BIN")
         if not self.binary:
             raise AssertionError("TAVIX_BIN is not set")
         self.args = list(args)
+        self.extra_env = dict(env or {})
+        self.stderr = stderr
         self.start_timeout = start_timeout
         self.process = None
         self.app = None
@@ -143,8 +148,9 @@ class Program:
         env = dict(os.environ)
         env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
         env["QT_ACCESSIBILITY"] = "1"
+        env.update(self.extra_env)
         self.started = time.monotonic()
-        self.process = subprocess.Popen([self.binary, *self.args], env=env)
+        self.process = subprocess.Popen([self.binary, *self.args], env=env, stderr=self.stderr)
         self.app = wait_for(self._find_app, self.start_timeout, what="the program on the AT-SPI bus")
         return self
 

@@ -26,8 +26,10 @@ APP_ID = "example.tavix.Tavix"
 ICON_SIZES = [16, 22, 24, 32, 48, 64, 128, 256]
 MAINTAINER = "Equipe Tavix <contato@tavix.example>"
 HOMEPAGE = "https://www.tavix.example/"
-# Needed at run time without being linked: the X11 platform plugin, the fonts, the URL opener.
-RUNTIME_DEPENDS = ["qt6-qpa-plugins", "fonts-liberation2", "xdg-utils"]
+# Needed at run time without being linked: the X11 and Wayland platform plugins, Qt's texts in
+# Portuguese, the fonts, the URL opener.
+RUNTIME_DEPENDS = ["qt6-qpa-plugins", "qt6-wayland", "qt6-translations-l10n", "fonts-liberation2",
+                   "xdg-utils"]
 # Found by dpkg-shlibdeps in the program's ELF dependencies (at least these).
 LIBRARY_DEPENDS = ["libqt6widgets6", "libqt6core6", "libc6"]
 SKIP = 77

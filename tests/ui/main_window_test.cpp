@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -296,6 +297,81 @@ class MainWindowTest : public QObject {
         QGuiApplication::clipboard()->setText(QStringLiteral("x,9"));
         box->paste();
         QCOMPARE(window->text(TextBox::txtIni), "a-1.5x,9");
+    }
+
+    // What an input method commits (a dead key and its letter, a compose sequence, the word
+    // of an on-screen keyboard) goes through the same filter, character by character.
+    void inputMethodCommitsAreFiltered_data() {
+        QTest::addColumn<QString>("committed");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("dead tilde, a") << QStringLiteral("ã") << "5";
+        QTest::newRow("dead acute, e") << QStringLiteral("é") << "5";
+        QTest::newRow("dead tilde, space") << QStringLiteral("~") << "5";
+        QTest::newRow("compose c, comma") << QStringLiteral("ç") << "5";
+        QTest::newRow("a digit") << QStringLiteral("7") << "57";
+        QTest::newRow("digits among others") << QStringLiteral("1ã2~3 4,5") << "512345";
+        QTest::newRow("other scripts' digits") << QStringLiteral("٣३") << "5";
+        QTest::newRow("beyond 16 bits") << QStringLiteral("8😀9") << "589";
+        QTest::newRow("backspace") << QStringLiteral("\b") << "";
+        QTest::newRow("digits, backspace") << QStringLiteral("12\b") << "51";
+        QTest::newRow("backspace, digit") << QStringLiteral("\b6") << "6";
+    }
+
+    void inputMethodCommitsAreFiltered() {
+        QFETCH(QString, committed);
+        QFETCH(QString, kept);
+        for (const char* name : {"txtIni", "txtN", "txtV"}) {
+            auto* box = control<QLineEdit>(name);
+            box->setFocus();
+            box->setText(QStringLiteral("5"));
+            // What is being composed only shows; the box's text waits for the commit.
+            QInputMethodEvent composing(QStringLiteral("~"), {});
+            QApplication::sendEvent(box, &composing);
+            QCOMPARE(box->text(), QStringLiteral("5"));
+            QInputMethodEvent commit;
+            commit.setCommitString(committed);
+            QApplication::sendEvent(box, &commit);
+            QCOMPARE(box->text(), kept);
+            QCOMPARE(window->text(box == control<QLineEdit>("txtIni") ? TextBox::txtIni
+                                  : box == control<QLineEdit>("txtN") ? TextBox::txtN
+                                                                      : TextBox::txtV),
+                     kept.toStdString());
+        }
+    }
+
+    // A commit that replaces text around the caret (an on-screen keyboard's correction)
+    // replaces it, with only the digits of what it brings.
+    void inputMethodReplacementKeepsDigitsOnly() {
+        auto* box = control<QLineEdit>("txtV");
+        box->setFocus();
+        box->setText(QStringLiteral("1234"));
+        QInputMethodEvent commit;
+        commit.setCommitString(QStringLiteral("x9y"), -2, 2);  // the "34" before the caret
+        QApplication::sendEvent(box, &commit);
+        QCOMPARE(box->text(), QStringLiteral("129"));
+        // The boxes ask on-screen keyboards for their digits.
+        QVERIFY(box->inputMethodHints() & Qt::ImhDigitsOnly);
+    }
+
+    // Text dragged onto a number box is refused: nothing goes in.
+    void dropsAreRefused() {
+        for (const char* name : {"txtIni", "txtN", "txtV"}) {
+            auto* box = control<QLineEdit>(name);
+            box->setText(QStringLiteral("5"));
+            QVERIFY(!box->acceptDrops());
+            QMimeData data;
+            data.setText(QStringLiteral("12a"));
+            const QPointF at(5, 5);
+            QDragEnterEvent enter(at.toPoint(), Qt::CopyAction | Qt::MoveAction, &data,
+                                  Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(box, &enter);
+            QVERIFY(!enter.isAccepted());
+            QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                            Qt::NoModifier);
+            QApplication::sendEvent(box, &drop);
+            QVERIFY(!drop.isAccepted());
+            QCOMPARE(box->text(), QStringLiteral("5"));
+        }
     }
 
     // Huge pastes (a one-line box keeps the first 32767 characters) reach the computations

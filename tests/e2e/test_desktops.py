@@ -1,0 +1,228 @@
+"""The real program on the desktops its users run, under Xvfb with a window manager: a light
+and a dark GTK theme (texts measured for contrast on screenshots), the Brazilian keyboard's
+dead keys, the first placement of the main window, and a double-click on a link."""
+
+import math
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from tavix_e2e import Program, pyatspi, wait_for, xdotool  # noqa: E402
+from test_about_window import (click, frame_extents, client_geometry, link_opener,  # noqa: E402
+                               opened, window_manager_running)
+
+READABLE = 4.5
+MAIN_BACKGROUND = (224, 224, 224)
+
+
+# -- colours ---------------------------------------------------------------------------------
+
+def luminance(rgb):
+    def linear(c):
+        c /= 255
+        return c / 12.92 if c <= 0.04045 else ((c + 0.055) / 1.055) ** 2.4
+    r, g, b = (linear(c) for c in rgb)
+    return 0.2126 * r + 0.7152 * g + 0.0722 * b
+
+
+def contrast(a, b):
+    la, lb = luminance(a), luminance(b)
+    return (max(la, lb) + 0.05) / (min(la, lb) + 0.05)
+
+
+class Picture:
+    """The pixels of a PNG, read through ImageMagick."""
+
+    def __init__(self, path):
+        size = subprocess.run(["identify", "-format", "%w %h", path], check=True,
+                              capture_output=True, text=True).stdout.split()
+        self.width, self.height = int(size[0]), int(size[1])
+        self.data = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], check=True,
+                                   capture_output=True).stdout
+
+    def pixel(self, x, y):
+        i = 3 * (y * self.width + x)
+        return tuple(self.data[i:i + 3])
+
+    def area(self, x, y, w, h):
+        return [self.pixel(i, j) for j in range(max(y, 0), min(y + h, self.height))
+                for i in range(max(x, 0), min(x + w, self.width))]
+
+
+def commonest(pixels):
+    counts = {}
+    for p in pixels:
+        counts[p] = counts.get(p, 0) + 1
+    return max(counts, key=counts.get)
+
+
+def strongest(pixels, ground):
+    return max(contrast(p, ground) for p in pixels)
+
+
+def extents(node):
+    e = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return e.x, e.y, e.width, e.height
+
+
+def inset(box, by):
+    x, y, w, h = box
+    return x + by, y + by, w - 2 * by, h - 2 * by
+
+
+# -- the themes ------------------------------------------------------------------------------
+
+def fill_in(tavix):
+    """10 to 30 listed, 360 factored, from the keyboard."""
+    tavix.activate("Tavix")
+    first = tavix.find("De:", "text")
+    wait_for(lambda: tavix.has_focus(first), what="the focus in De:")
+    tavix.type_text("10")
+    tavix.key("Tab")
+    tavix.type_text("30")
+    tavix.key("Return")
+    result = tavix.find("Resultado", "text")
+    wait_for(lambda: tavix.text(result).startswith("Total de 6"), what="the listing")
+    tavix.key("Tab", "Tab", "Tab", "Tab")
+    tavix.type_text("360")
+    tavix.key("Return")
+    quotients = tavix.find("Quocientes", "label")
+    wait_for(lambda: quotients.description.startswith("360\n180"), what="the table of 360")
+    time.sleep(0.3)
+
+
+def readable_on_screen(theme, env):
+    """Screenshots of both windows under `theme`; every text measured on them."""
+    with Program(env=env) as tavix:
+        fill_in(tavix)
+        window_id = tavix.x_window("Tavix")
+        shot = Picture(tavix.screenshot(f"desktop_{theme}.png"))
+
+        # What lies under the labels is the window's own grey; the labels, the factor columns
+        # and the rule stand out from it.
+        for name, role in (("De:", "label"), ("Até:", "label"), ("Quocientes", "label"),
+                           ("Fatores", "label"), ("Traço", None)):
+            node = tavix.find(name, role)
+            pixels = shot.area(*extents(node))
+            ratio = strongest(pixels, MAIN_BACKGROUND)
+            assert ratio >= READABLE, f"{theme}: {name} at {ratio:.2f}:1"
+        x, y, w, h = extents(tavix.find("Quocientes", "label"))
+        assert commonest(shot.area(x, y, w, h)) == MAIN_BACKGROUND
+
+        # The boxes and buttons wear the theme's colours, with their texts readable on them.
+        grounds = {}
+        for name, role in (("Até:", "text"), ("Número", "text"), ("Resultado", "text"),
+                           ("Calcular", "push button"), ("Fatorar", "push button")):
+            pixels = shot.area(*inset(extents(tavix.find(name, role)), 5))
+            ground = commonest(pixels)
+            grounds[name] = ground
+            ratio = strongest(pixels, ground)
+            assert ratio >= READABLE, f"{theme}: {name} at {ratio:.2f}:1 on {ground}"
+
+        # The about window, on its own light background.
+        click(tavix.find("?", "push button"))
+        about = tavix.window("Sobre o Tavix")
+        wait_for(lambda: tavix.find("Ok", "push button", root=about).getState().contains(
+            pyatspi.STATE_FOCUSED), what="the about window up")
+        time.sleep(0.3)
+        about_id = tavix.x_window("Sobre o Tavix")
+        about_shot = Picture(tavix.screenshot(f"about_{theme}.png"))
+        x, y, w, h = extents(about)
+        ground = commonest(about_shot.area(x, y, w, h))
+        for name in ("Título: Tavix", "Versão: v1.0", "Descrição do programa", "Contato:",
+                     "E-mail contato@tavix.example", "Meus Sites:", "Site www.tavix.example"):
+            pixels = about_shot.area(*extents(tavix.find(name, root=about)))
+            ratio = strongest(pixels, ground)
+            assert ratio >= READABLE, f"{theme}: {name} at {ratio:.2f}:1"
+        assert about_id and window_id
+        return grounds
+
+
+def themes():
+    light = readable_on_screen("light", {})
+    # (GTK, loaded for its theme, would put a second, empty application of the same process
+    # on the accessibility bus: its bridge is left out.)
+    dark = readable_on_screen("dark", {"QT_QPA_PLATFORMTHEME": "gtk3",
+                                             "GTK_THEME": "Adwaita:dark", "NO_AT_BRIDGE": "1"})
+    # The dark theme was in force: the boxes went dark, and they were light without it.
+    for name in ("Até:", "Resultado", "Calcular"):
+        assert luminance(dark[name]) < 0.1, f"{name} on {dark[name]} under the dark theme"
+        assert luminance(light[name]) > 0.5, f"{name} on {light[name]} under the light one"
+
+
+# -- the Brazilian keyboard ----------------------------------------------------------------------
+
+def dead_keys():
+    """Dead keys on the Brazilian layout reach the box as input-method commits, the path of
+    Qt's compose support under X11; the filter sees each character and keeps the digits."""
+    subprocess.run(["setxkbmap", "br"], check=True)
+    try:
+        with tempfile.TemporaryFile() as log:
+            env = {"LANG": "pt_BR.UTF-8", "QT_LOGGING_RULES": "tavix.typing.debug=true"}
+            with Program(env=env, stderr=log) as tavix:
+                tavix.activate("Tavix")
+                first = tavix.find("De:", "text")
+                wait_for(lambda: tavix.has_focus(first), what="the focus in De:")
+                tavix.key("5", "dead_tilde", "a", "dead_acute", "e", "dead_tilde", "space",
+                          "dead_tilde", "dead_tilde", "6")
+                wait_for(lambda: tavix.text(first) == "56",
+                         what=f"56 in De: (it holds {tavix.text(first)!r})")
+                time.sleep(0.3)
+            log.seek(0)
+            lines = log.read().decode("utf-8", "replace")
+        seen = re.findall(r"txtIni: (-?\d+) from (key press|input method) -> (-?\d+)", lines)
+        # ã, é, ~ and the ~ of a doubled dead key, each committed and discarded.
+        committed = [(int(code), int(kept)) for code, path, kept in seen if path == "input method"]
+        assert committed == [(0xE3, 0), (0xE9, 0), (0x7E, 0), (0x7E, 0)], seen
+        typed = [(int(code), int(kept)) for code, path, kept in seen if path == "key press"]
+        assert typed == [(ord("5"), ord("5")), (ord("6"), ord("6"))], seen
+    finally:
+        subprocess.run(["setxkbmap", "us"], check=True)
+
+
+# -- placement and links ---------------------------------------------------------------------------
+
+def centred_with_frame():
+    with Program() as tavix:
+        window_id = tavix.activate("Tavix")
+        left, top, width, height = client_geometry(window_id)
+        frame_left, frame_right, frame_top, frame_bottom = frame_extents(window_id)
+        assert (frame_top, frame_bottom) != (0, 0), "the window manager drew no frame"
+        screen_width, screen_height = (int(v) for v in xdotool("getdisplaygeometry").split())
+        centre_x = left - frame_left + (width + frame_left + frame_right) / 2
+        centre_y = top - frame_top + (height + frame_top + frame_bottom) / 2
+        assert abs(centre_x - screen_width / 2) <= 1 and abs(centre_y - screen_height / 2) <= 1, (
+            centre_x, centre_y, frame_top, frame_bottom)
+
+
+def double_click_opens_once():
+    with tempfile.TemporaryDirectory() as directory:
+        record = link_opener(directory)
+        with Program() as tavix:
+            tavix.activate("Tavix")
+            click(tavix.find("?", "push button"))
+            about = tavix.window("Sobre o Tavix")
+            link = tavix.find("Site docs.tavix.example", root=about)
+            x, y, w, h = extents(link)
+            xdotool("mousemove", x + 5, y + h // 2, "click", "--repeat", "2", "--delay", "80", "1")
+            wait_for(lambda: opened(record), what="the site opened")
+            time.sleep(1.5)  # a second opening would have come by now
+            assert opened(record) == ["https://docs.tavix.example/"], opened(record)
+
+
+def main():
+    wait_for(window_manager_running, what="a window manager on the display")
+    centred_with_frame()
+    dead_keys()
+    double_click_opens_once()
+    themes()
+    print("ok")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,294 @@
+// The windows at scale factors 1.5 and 2 (QT_SCALE_FACTOR), and where they first appear.
+//
+// A scale factor is read once when the program starts, so each one runs in a child process
+// (this executable again, with kScaledChild as its argument): the child paints both windows
+// and writes what it measured as "name<TAB>value" lines, which the parent checks.
+#include <QAbstractScrollArea>
+#include <QAccessible>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QtTest>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <vector>
+
+#include "support/qt_helpers.hpp"
+#include "ui/frm_about.hpp"
+#include "ui/frm_tavix.hpp"
+#include "ui/window_placement.hpp"
+
+using tavix::testing::control;
+
+namespace {
+
+constexpr char kScaledChild[] = "--scaled-child";
+
+bool ink(QRgb pixel) {
+    return qGray(pixel) < 128;
+}
+
+// The runs of rows of `area` that hold ink: the text lines drawn there, top and bottom.
+std::vector<std::pair<int, int>> inkRows(const QImage& image, const QRect& area) {
+    std::vector<std::pair<int, int>> runs;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        bool any = false;
+        for (int x = area.left(); x <= area.right() && !any; ++x) {
+            any = ink(image.pixel(x, y));
+        }
+        if (any && !runs.empty() && runs.back().second == y - 1) {
+            runs.back().second = y;
+        } else if (any) {
+            runs.emplace_back(y, y);
+        }
+    }
+    return runs;
+}
+
+// Whether the ink of `area` looks drawn at the screen's own density rather than enlarged
+// from half as many pixels: an enlarged picture is made of uniform 2 x 2 blocks.
+bool drawnAtFullDensity(const QImage& image, const QRect& area) {
+    int mixed = 0;
+    for (int y = area.top() & ~1; y + 1 <= area.bottom(); y += 2) {
+        for (int x = area.left() & ~1; x + 1 <= area.right(); x += 2) {
+            const QRgb a = image.pixel(x, y);
+            mixed += a != image.pixel(x + 1, y) || a != image.pixel(x, y + 1) ||
+                     a != image.pixel(x + 1, y + 1);
+        }
+    }
+    return mixed > 20;
+}
+
+QRect deviceRect(const QWidget* widget, const QWidget* window, qreal ratio) {
+    const QRect r(widget->mapTo(window, QPoint(0, 0)), widget->size());
+    return {qRound(r.x() * ratio), qRound(r.y() * ratio), qRound(r.width() * ratio),
+            qRound(r.height() * ratio)};
+}
+
+void report(const char* name, const QString& value) {
+    std::printf("%s\t%s\n", name, qPrintable(value));
+}
+
+int runChild(int argc, char** argv) {
+    QApplication app(argc, argv);
+    tavix::ui::frmTavix window;
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) {
+        return 1;
+    }
+    control<QLineEdit>(window, "txtIni")->setText(QStringLiteral("10"));
+    control<QLineEdit>(window, "txtN")->setText(QStringLiteral("30"));
+    control<QLineEdit>(window, "txtV")->setText(QStringLiteral("360"));
+    window.cmdCalc_Click();
+    window.cmdFatorar_Click();
+    const QImage grab = window.grab().toImage();
+    const qreal ratio = grab.devicePixelRatio();
+    report("ratio", QString::number(ratio));
+    report("size", QStringLiteral("%1x%2").arg(grab.width()).arg(grab.height()));
+
+    // The rule: the columns of the grab it darkens, half-way down.
+    const QRect rule = deviceRect(control(window, "lneFat"), &window, ratio);
+    QStringList ruleColumns;
+    for (int x = rule.left() - 3; x <= rule.right() + 3; ++x) {
+        if (ink(grab.pixel(x, rule.center().y()))) {
+            ruleColumns << QString::number(x);
+        }
+    }
+    report("rule columns", ruleColumns.join(QChar(' ')));
+    report("factors left edge",
+           QString::number(deviceRect(control(window, "lblFator"), &window, ratio).left()));
+
+    // The rows of the two factor columns, top and bottom of each line's ink.
+    for (const char* name : {"lblNumFat", "lblFator"}) {
+        // (the rule lies on the left edge of the factors' column)
+        const QRect area = deviceRect(control(window, name), &window, ratio).adjusted(4, 0, -4, 0);
+        QStringList rows;
+        for (auto [top, bottom] : inkRows(grab, area)) {
+            rows << QStringLiteral("%1-%2").arg(top).arg(bottom);
+        }
+        report(name, rows.join(QChar(' ')));
+    }
+    for (const char* name : {"lblDe", "txt", "txtV", "cmdCalc"}) {
+        const QRect area = deviceRect(control(window, name), &window, ratio).adjusted(4, 4, -4, -4);
+        report(name, drawnAtFullDensity(grab, area) ? QStringLiteral("dense")
+                                                    : QStringLiteral("enlarged"));
+    }
+
+    // The pointer over the result: a double-click on "19" selects it; a press before "23"
+    // dragged past "29" selects "23, 29". Places are found from the ink on the screen and the
+    // font's advances, in the window's own pixels.
+    auto* result = control<QAbstractScrollArea>(window, "txt");
+    QWidget* viewport = result->viewport();
+    const QImage shown = viewport->grab().toImage();
+    const QRect firstLines(0, 0, shown.width(), int(40 * ratio));
+    const auto lines = inkRows(shown, firstLines);
+    int firstInk = shown.width();
+    for (int y = lines.empty() ? 0 : lines.front().first;
+         !lines.empty() && y <= lines.front().second; ++y) {
+        for (int x = 0; x < firstInk; ++x) {
+            if (ink(shown.pixel(x, y))) {
+                firstInk = x;
+            }
+        }
+    }
+    if (lines.empty()) {
+        return 1;
+    }
+    const QString text = QStringLiteral("Total de 6 números primos: 11, 13, 17, 19, 23, 29");
+    const QFontMetricsF metrics(result->font());
+    const qreal left = firstInk / ratio;
+    const int middle = qRound((lines.front().first + lines.front().second) / 2.0 / ratio);
+    auto xOf = [&](const QString& word, qreal within) {
+        const int at = text.indexOf(word);
+        return qRound(left + metrics.horizontalAdvance(text.left(at)) +
+                      within * metrics.horizontalAdvance(word));
+    };
+    auto selected = [&] {
+        QAccessibleTextInterface* accessible =
+            QAccessible::queryAccessibleInterface(result)->textInterface();
+        int start = 0;
+        int end = 0;
+        accessible->selection(0, &start, &end);
+        return accessible->text(start, end);
+    };
+    QTest::mouseDClick(viewport, Qt::LeftButton, {},
+                       QPoint(xOf(QStringLiteral("19"), 0.5), middle));
+    report("double-click", selected());
+    QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(xOf(QStringLiteral("23"), 0.1), middle));
+    QTest::mouseMove(viewport, QPoint(xOf(QStringLiteral("29"), 0.9), middle));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {},
+                        QPoint(xOf(QStringLiteral("29"), 0.9), middle));
+    report("drag", selected());
+
+    const QPixmap windowIcon = window.windowIcon().pixmap(QSize(100, 100), ratio);
+    report("window icon", QStringLiteral("%1x%2").arg(windowIcon.width()).arg(windowIcon.height()));
+    window.cmdHelp_Click();
+    tavix::ui::frmAbout* about = tavix::ui::aboutWindow();
+    if (about == nullptr || !QTest::qWaitForWindowExposed(about)) {
+        return 1;
+    }
+    const QPixmap picture = control<QLabel>(*about, "picIcon")->pixmap();
+    report("about icon", QStringLiteral("%1x%2 at %3")
+                             .arg(picture.width())
+                             .arg(picture.height())
+                             .arg(picture.devicePixelRatio()));
+    return 0;
+}
+
+std::map<QString, QString> parse(const QString& output) {
+    std::map<QString, QString> values;
+    for (const QString& line : output.split(QChar('\n'), Qt::SkipEmptyParts)) {
+        values[line.section(QChar('\t'), 0, 0)] = line.section(QChar('\t'), 1);
+    }
+    return values;
+}
+
+}  // namespace
+
+class HighDpiTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void scaledWindows_data() {
+        QTest::addColumn<QString>("factor");
+        QTest::newRow("1.5") << "1.5";
+        QTest::newRow("2") << "2";
+    }
+
+    // Everything scales with the window: the rule stays on the left edge of the factors'
+    // column, the two columns' rows side by side, the texts drawn at the screen's density,
+    // the icons from pictures with as many pixels as the screen shows.
+    void scaledWindows() {
+        QFETCH(QString, factor);
+        const double ratio = factor.toDouble();
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), factor);
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kScaledChild)});
+        QVERIFY(child.waitForFinished(60000));
+        const QString output = QString::fromUtf8(child.readAllStandardOutput());
+        QVERIFY2(child.exitCode() == 0, qPrintable(output + child.readAllStandardError()));
+        auto values = parse(output);
+
+        QCOMPARE(values["ratio"].toDouble(), ratio);
+        QCOMPARE(values["size"],
+                 QStringLiteral("%1x%2").arg(qRound(1015 * ratio)).arg(qRound(595 * ratio)));
+
+        // The rule: a solid line as wide as one pixel of the window at this scale, its left
+        // edge on the factors' column's left edge.
+        const QStringList columns = values["rule columns"].split(QChar(' '), Qt::SkipEmptyParts);
+        QVERIFY2(!columns.isEmpty(), "the rule is not drawn");
+        QCOMPARE(columns.first(), values["factors left edge"]);
+        QVERIFY2(columns.size() == qCeil(ratio) || columns.size() == qFloor(ratio),
+                 qPrintable(values["rule columns"]));
+
+        // Row by row, the quotients and the factors of 360 share their lines.
+        const QStringList quotients = values["lblNumFat"].split(QChar(' '), Qt::SkipEmptyParts);
+        const QStringList factors = values["lblFator"].split(QChar(' '), Qt::SkipEmptyParts);
+        QCOMPARE(quotients.size(), 7);  // 360 180 90 45 15 5 1
+        QCOMPARE(factors.size(), 6);    // 2 2 2 3 3 5
+        for (int row = 0; row < factors.size(); ++row) {
+            const int leftTop = quotients[row].section(QChar('-'), 0, 0).toInt();
+            const int rightTop = factors[row].section(QChar('-'), 0, 0).toInt();
+            const int leftBottom = quotients[row].section(QChar('-'), 1).toInt();
+            const int rightBottom = factors[row].section(QChar('-'), 1).toInt();
+            QVERIFY2(std::abs(leftBottom - rightBottom) <= 1,
+                     qPrintable(quotients[row] + QStringLiteral(" / ") + factors[row]));
+            QVERIFY2(std::abs(leftTop - rightTop) <= qCeil(ratio),  // "1" is shorter than "3"
+                     qPrintable(quotients[row] + QStringLiteral(" / ") + factors[row]));
+        }
+
+        QCOMPARE(values["double-click"], QStringLiteral("19"));
+        QCOMPARE(values["drag"], QStringLiteral("23, 29"));
+
+        if (ratio == 2) {
+            for (const char* name : {"lblDe", "txt", "txtV", "cmdCalc"}) {
+                QVERIFY2(values[name] == QLatin1String("dense"), name);
+            }
+        }
+        const int devicePixels = qRound(100 * ratio);
+        QCOMPARE(values["window icon"], QStringLiteral("%1x%1").arg(devicePixels));
+        QCOMPARE(values["about icon"], QStringLiteral("%1x%1 at %2").arg(devicePixels).arg(ratio));
+    }
+
+    // The first placement centres the window with its frame, whatever the frame and the
+    // screen; a window larger than the screen keeps its title bar on it.
+    void centredWithItsFrame_data() {
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<QMargins>("frame");
+        QTest::addColumn<QPoint>("clientTopLeft");
+        const QMargins openbox(1, 20, 1, 5);
+        QTest::newRow("no frame") << QRect(0, 0, 1280, 1024) << QMargins() << QPoint(132, 214);
+        QTest::newRow("openbox's frame") << QRect(0, 0, 1280, 1024) << openbox << QPoint(132, 222);
+        QTest::newRow("thick, even frame")
+            << QRect(0, 0, 1280, 1024) << QMargins(8, 8, 8, 8) << QPoint(132, 214);
+        QTest::newRow("panel at the top") << QRect(0, 30, 1280, 994) << openbox << QPoint(132, 237);
+        QTest::newRow("second screen")
+            << QRect(1280, 0, 1920, 1080) << openbox << QPoint(1732, 250);
+        QTest::newRow("small screen") << QRect(0, 0, 800, 600) << openbox << QPoint(1, 20);
+    }
+
+    void centredWithItsFrame() {
+        QFETCH(QRect, area);
+        QFETCH(QMargins, frame);
+        QFETCH(QPoint, clientTopLeft);
+        const QRect client = tavix::ui::centredClientRect(area, QSize(1015, 595), frame);
+        QCOMPARE(client, QRect(clientTopLeft, QSize(1015, 595)));
+    }
+};
+
+int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], kScaledChild) == 0) {
+        return runChild(argc, argv);
+    }
+    QApplication app(argc, argv);
+    HighDpiTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "high_dpi_test.moc"

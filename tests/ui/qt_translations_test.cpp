@@ -1,0 +1,112 @@
+// Qt's own texts in Portuguese whatever the system's language: the number boxes' context menu,
+// as the user opens it, read under several LANG settings. Each language runs in a child
+// process (this executable again, with kMenuChild as its argument and LANG set), since the
+// system's language is read once when the program starts.
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QtTest>
+
+#include <cstdio>
+#include <cstring>
+
+#include "support/qt_helpers.hpp"
+#include "ui/frm_tavix.hpp"
+#include "ui/qt_translations.hpp"
+
+namespace {
+
+constexpr char kMenuChild[] = "--menu-child";
+
+// The texts of the context menu that a right click on `box` opens, without the accelerator
+// marks and shortcuts.
+QStringList contextMenuTexts(QLineEdit* box) {
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), box->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(box, &event);
+    QStringList texts;
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu == nullptr) {
+        return texts;
+    }
+    for (QAction* action : menu->actions()) {
+        if (!action->isSeparator()) {
+            texts << action->text().section(QChar('\t'), 0, 0).remove(QChar('&'));
+        }
+    }
+    menu->close();
+    return texts;
+}
+
+// What the child does: the program's start, then the menu of each number box and the text
+// of a message box's button, one line each.
+int runChild(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (!tavix::ui::installQtTranslations()) {
+        std::puts("no translations");
+        return 1;
+    }
+    tavix::ui::frmTavix window;
+    window.show();
+    for (const char* name : {"txtIni", "txtN", "txtV"}) {
+        const QStringList texts =
+            contextMenuTexts(tavix::testing::control<QLineEdit>(window, name));
+        std::printf("%s\t%s\n", name, qPrintable(texts.join(QChar('|'))));
+    }
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Tavix"), QStringLiteral("x"),
+                    QMessageBox::Ok | QMessageBox::Cancel);
+    std::printf("buttons\t%s\n", qPrintable(box.button(QMessageBox::Cancel)->text()));
+    return 0;
+}
+
+}  // namespace
+
+class QtTranslationsTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void contextMenuReadsPortuguese_data() {
+        QTest::addColumn<QString>("lang");
+        QTest::newRow("C.UTF-8") << "C.UTF-8";
+        QTest::newRow("en_US.UTF-8") << "en_US.UTF-8";
+        QTest::newRow("pt_BR.UTF-8") << "pt_BR.UTF-8";
+    }
+
+    void contextMenuReadsPortuguese() {
+        QFETCH(QString, lang);
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANGUAGE"}) {
+            environment.remove(QString::fromLatin1(name));
+        }
+        environment.insert(QStringLiteral("LANG"), lang);
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kMenuChild)});
+        QVERIFY(child.waitForFinished(60000));
+        const QString output = QString::fromUtf8(child.readAllStandardOutput());
+        QVERIFY2(child.exitCode() == 0, qPrintable(output + child.readAllStandardError()));
+        const QString menu =
+            QStringLiteral("Desfazer|Refazer|Recortar|Copiar|Colar|Excluir|Selecionar tudo");
+        for (const char* name : {"txtIni", "txtN", "txtV"}) {
+            QVERIFY2(output.contains(QLatin1String(name) + QChar('\t') + menu + QChar('\n')),
+                     qPrintable(output));
+        }
+        QVERIFY2(output.contains(QStringLiteral("buttons\tCancelar\n")), qPrintable(output));
+    }
+};
+
+int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], kMenuChild) == 0) {
+        return runChild(argc, argv);
+    }
+    QApplication app(argc, argv);
+    QtTranslationsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "qt_translations_test.moc"

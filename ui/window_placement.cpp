@@ -1,0 +1,133 @@
+#include "ui/window_placement.hpp"
+
+#include <QtGui/qguiapplication_platform.h>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
+
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <thread>
+
+namespace tavix::ui {
+
+namespace {
+
+template <typename Reply>
+using Owned = std::unique_ptr<Reply, decltype(&std::free)>;
+
+xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
+    const Owned<xcb_intern_atom_reply_t> reply(
+        xcb_intern_atom_reply(
+            connection,
+            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
+            nullptr),
+        &std::free);
+    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+Owned<xcb_get_property_reply_t> property(xcb_connection_t* connection, xcb_window_t window,
+                                         xcb_atom_t name, xcb_atom_t type, std::uint32_t length) {
+    return {
+        xcb_get_property_reply(
+            connection, xcb_get_property(connection, 0, window, name, type, 0, length), nullptr),
+        &std::free};
+}
+
+bool supportedByWindowManager(xcb_connection_t* connection, xcb_window_t root, xcb_atom_t what) {
+    const auto supported =
+        property(connection, root, atom(connection, "_NET_SUPPORTED"), XCB_ATOM_ATOM, 4096);
+    if (!supported || supported->format != 32) {
+        return false;
+    }
+    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(supported.get()));
+    const int count = xcb_get_property_value_length(supported.get()) / 4;
+    return std::find(atoms, atoms + count, what) != atoms + count;
+}
+
+// The extents an X11 window manager will frame `window` with, in device pixels. The window
+// exists but is not mapped yet: the manager answers the request by setting
+// _NET_FRAME_EXTENTS on it, at once in practice.
+QMargins x11FrameExtents(QWindow* window) {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr || x11->connection() == nullptr) {
+        return {};
+    }
+    xcb_connection_t* connection = x11->connection();
+    const auto id = static_cast<xcb_window_t>(window->winId());
+    const Owned<xcb_query_tree_reply_t> tree(
+        xcb_query_tree_reply(connection, xcb_query_tree(connection, id), nullptr), &std::free);
+    const xcb_atom_t request = atom(connection, "_NET_REQUEST_FRAME_EXTENTS");
+    const xcb_atom_t extents = atom(connection, "_NET_FRAME_EXTENTS");
+    if (!tree || request == XCB_ATOM_NONE ||
+        !supportedByWindowManager(connection, tree->root, request)) {
+        return {};
+    }
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = id;
+    message.type = request;
+    xcb_send_event(connection, 0, tree->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char*>(&message));
+    xcb_flush(connection);
+    using namespace std::chrono_literals;
+    const auto deadline = std::chrono::steady_clock::now() + 200ms;
+    do {
+        const auto reply = property(connection, id, extents, XCB_ATOM_CARDINAL, 4);
+        if (reply && reply->format == 32 && xcb_get_property_value_length(reply.get()) == 16) {
+            const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+            // left, right, top, bottom
+            return QMargins(int(v[0]), int(v[2]), int(v[1]), int(v[3]));
+        }
+        std::this_thread::sleep_for(2ms);
+    } while (std::chrono::steady_clock::now() < deadline);
+    return {};
+}
+
+}  // namespace
+
+QRect centredClientRect(const QRect& area, const QSize& client, const QMargins& frame) {
+    const QSize outer = client.grownBy(frame);
+    const QPoint outerTopLeft(area.x() + std::max(0, (area.width() - outer.width()) / 2),
+                              area.y() + std::max(0, (area.height() - outer.height()) / 2));
+    return {outerTopLeft + QPoint(frame.left(), frame.top()), client};
+}
+
+QMargins frameMarginsBeforeShowing(QWidget* window) {
+    // Only an X11 window manager is asked, and only before the window is shown.
+    if (QGuiApplication::platformName() != QLatin1String("xcb") || window == nullptr ||
+        !window->isWindow() || window->isVisible()) {
+        return {};
+    }
+    window->winId();  // the native window the manager is asked about
+    QWindow* handle = window->windowHandle();
+    if (handle == nullptr) {
+        return {};
+    }
+    const QMargins device = x11FrameExtents(handle);
+    const qreal ratio = handle->devicePixelRatio();
+    return {qRound(device.left() / ratio), qRound(device.top() / ratio),
+            qRound(device.right() / ratio), qRound(device.bottom() / ratio)};
+}
+
+void placeAtScreenCentre(QWidget* window, const QWidget* screenOf, const QMargins& fallbackFrame) {
+    QScreen* screen = screenOf != nullptr ? screenOf->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    QMargins frame = frameMarginsBeforeShowing(window);
+    if (frame.isNull()) {
+        frame = fallbackFrame;
+    }
+    window->setGeometry(centredClientRect(screen->availableGeometry(), window->size(), frame));
+}
+
+}  // namespace tavix::ui
