@@ -18,6 +18,6 @@ if [ ! -f "$sanitize/build.ninja" ]; then
         -DTAVIX_SANITIZE=ON -DTAVIX_UI=OFF -DTAVIX_BENCH=OFF >/dev/null
 fi
 cmake --build "$sanitize"
-ctest --test-dir "$sanitize" --output-on-failure -j2 -LE slow -E Slow
+ctest --test-dir "$sanitize" --output-on-failure -j2 -LE slow
 
 "$root/tools/fuzz.sh"
