@@ -12,9 +12,11 @@ shift || true
 "$root/tools/deps.sh"
 build="$root/build-fuzz"
 if [ ! -f "$build/build.ninja" ] ||
-    ! grep -q "^TAVIX_FUZZ_SECONDS:STRING=$seconds\$" "$build/CMakeCache.txt"; then
+    ! grep -q "^TAVIX_FUZZ_SECONDS:STRING=$seconds\$" "$build/CMakeCache.txt" ||
+    ! grep -q "^TAVIX_WERROR:BOOL=ON\$" "$build/CMakeCache.txt"; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_CXX_COMPILER=clang++ -DTAVIX_FUZZ=ON -DTAVIX_FUZZ_SECONDS="$seconds" >/dev/null
+        -DCMAKE_CXX_COMPILER=clang++ -DTAVIX_FUZZ=ON -DTAVIX_FUZZ_SECONDS="$seconds" \
+        -DTAVIX_WERROR=ON >/dev/null
 fi
 cmake --build "$build" --target tavix_fuzz
 ctest --test-dir "$build" -L fuzz --output-on-failure -j2 "$@"
