@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
-# Builds Tavix and runs every test, in four steps (warnings are errors in every build):
-#  1. the program and all its tests, in build/. Window tests need a display, a window
+# Builds Tavix and runs every test, in five steps (warnings are errors in every build):
+#  1. the format of every tracked C++ source (tools/format-check.sh, .clang-format).
+#  2. the program and all its tests, in build/. Window tests need a display, a window
 #     manager and a D-Bus session: this script starts a private Xvfb, openbox and session
 #     bus, and stops them. Arguments go to this step's ctest.
-#  2. the core, the windows and their in-process tests (offscreen) again, with
+#  3. the core, the windows and their in-process tests (offscreen) again, with
 #     AddressSanitizer and UndefinedBehaviorSanitizer, in build-sanitize/.
-#  3. everything that runs without Qt (the core's tests, the listing's two workers among
+#  4. everything that runs without Qt (the core's tests, the listing's two workers among
 #     them) with ThreadSanitizer, in build-tsan/.
-#  4. each fuzz target for a few seconds (tools/fuzz.sh), in build-fuzz/.
-# Steps 2 and 3 leave out the tests labelled slow.
+#  5. each fuzz target for a few seconds (tools/fuzz.sh), in build-fuzz/.
+# Steps 3 and 4 leave out the tests labelled slow.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/tools/deps.sh"
+"$root/tools/format-check.sh"
 
 # Configures a build directory once, or again when one of its settings differs.
 configure() {
