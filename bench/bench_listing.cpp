@@ -5,15 +5,14 @@
 // memory; the whole range runs in a process of its own, as a first listing in the window
 // does, and that process ends without freeing its 1.2 GB.
 #include <benchmark/benchmark.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 #include "bench_check.hpp"

@@ -3,7 +3,6 @@
 // from being optimised away and held against the one the number must get; a wrong one
 // rejects the case.
 #include <benchmark/benchmark.h>
-
 #include <string>
 
 #include "bench_check.hpp"

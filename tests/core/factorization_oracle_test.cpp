@@ -1,8 +1,7 @@
 // The factorization table against its literal loops (with the program's two mends to their
 // endings), compared by what a person sees.
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <new>
 #include <string>
 #include <vector>

@@ -1,13 +1,11 @@
 // "Calcular" as a user sees it: texts, messages, focus and pointer.
+#include <fstream>
 #include <gtest/gtest.h>
-
+#include <new>
+#include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <fstream>
-#include <new>
-#include <string>
 #include <vector>
 
 #include "core/computations.hpp"

@@ -1,12 +1,11 @@
 // The listing on large numbers, where the literal loop would take hours: prime counts that
 // are known, and lists checked against a reference that steps the candidates exactly as the
 // loop does but tests each by trial division up to its square root.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <random>
 #include <string>
 #include <vector>

@@ -2,12 +2,13 @@
 // from the same rules with no code in common: over tables of the edges and over random
 // texts and numbers, in the full-stop and the decimal-comma formats. Whatever the two
 // disagree on would otherwise be on both sides of every comparison with a literal loop.
-#include <gtest/gtest.h>
+#include "oracle/number_reference.hpp"
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <limits>
 #include <new>
 #include <optional>
@@ -18,7 +19,6 @@
 
 #include "core/number_values.hpp"
 #include "core/texts.hpp"
-#include "oracle/number_reference.hpp"
 
 namespace tavix {
 namespace {

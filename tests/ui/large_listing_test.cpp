@@ -12,12 +12,11 @@
 #include <QTimer>
 #include <QtTest>
 
-#include <sys/resource.h>
-
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 #include "support/process_memory.hpp"
