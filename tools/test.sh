@@ -1,23 +1,48 @@
 #!/usr/bin/env bash
-# Builds Tavix and runs every test, in three steps:
-#  1. the program and all its tests, in build/. Window tests need a display, a window
+# Builds Tavix and runs every test, in five steps (warnings are errors in every build):
+#  1. the format of every tracked C++ source (tools/format-check.sh, .clang-format).
+#  2. the program and all its tests, in build/. Window tests need a display, a window
 #     manager and a D-Bus session: this script starts a private Xvfb, openbox and session
 #     bus, and stops them. Arguments go to this step's ctest.
-#  2. the core and its tests again, with AddressSanitizer and UndefinedBehaviorSanitizer, in
-#     build-sanitize/. Tests whose name holds "Slow", or labelled slow, are left out.
-#  3. each fuzz target for a few seconds (tools/fuzz.sh), in build-fuzz/.
+#  3. the core, the windows and their in-process tests (offscreen) again, with
+#     AddressSanitizer and UndefinedBehaviorSanitizer, in build-sanitize/.
+#  4. everything that runs without Qt (the core's tests, the listing's two workers among
+#     them) with ThreadSanitizer, in build-tsan/.
+#  5. each fuzz target for a few seconds (tools/fuzz.sh), in build-fuzz/.
+# Steps 3 and 4 leave out the tests labelled slow.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-"$root/tools/build.sh"
-"$root/tools/with-display.sh" ctest --test-dir "$root/build" --output-on-failure "$@"
+"$root/tools/deps.sh"
+"$root/tools/format-check.sh"
 
-sanitize="$root/build-sanitize"
-if [ ! -f "$sanitize/build.ninja" ]; then
-    # -O1: full stack traces, and it compiles faster than -O2 under the sanitizers.
-    cmake -S "$root" -B "$sanitize" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 \
-        -DTAVIX_SANITIZE=ON -DTAVIX_UI=OFF -DTAVIX_BENCH=OFF >/dev/null
-fi
-cmake --build "$sanitize"
-ctest --test-dir "$sanitize" --output-on-failure -j2 -LE slow -E Slow
+# Configures a build directory once, or again when one of its settings differs.
+configure() {
+    local dir=$1
+    shift
+    local setting
+    for setting in "$@"; do
+        if [ ! -f "$dir/build.ninja" ] ||
+            ! grep -Eqx -- "$(sed -E 's/^-D([A-Z_]+)=(.*)$/\1:[A-Z]+=\2/' <<<"$setting")" \
+                "$dir/CMakeCache.txt"; then
+            cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
+            return
+        fi
+    done
+}
+
+configure "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVIX_WERROR=ON
+"$root/tools/build.sh"
+"$root/tools/with-display.sh" ctest --test-dir "$root/build" --output-on-failure -j2 "$@"
+
+# -O1: full stack traces, and it compiles faster than -O2 under the sanitizers.
+configure "$root/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 \
+    -DTAVIX_SANITIZE=ON -DTAVIX_UI=ON -DTAVIX_BENCH=OFF -DTAVIX_WERROR=ON
+cmake --build "$root/build-sanitize"
+ctest --test-dir "$root/build-sanitize" --output-on-failure -j2 -L '^(core|ui)$' -LE slow
+
+configure "$root/build-tsan" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 \
+    -DTAVIX_TSAN=ON -DTAVIX_UI=OFF -DTAVIX_BENCH=OFF -DTAVIX_WERROR=ON
+cmake --build "$root/build-tsan"
+ctest --test-dir "$root/build-tsan" --output-on-failure -j2 -LE slow
 
 "$root/tools/fuzz.sh"

@@ -1,12 +1,10 @@
 #include "ui/window_placement.hpp"
 
-#include <QtGui/qguiapplication_platform.h>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
-
-#include <xcb/xcb.h>
+#include <QtGui/qguiapplication_platform.h>
 
 #include <algorithm>
 #include <chrono>
@@ -14,6 +12,7 @@
 #include <cstring>
 #include <memory>
 #include <thread>
+#include <xcb/xcb.h>
 
 namespace tavix::ui {
 

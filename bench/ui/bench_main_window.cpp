@@ -16,13 +16,12 @@
 #include <QTest>
 #include <QTimer>
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <map>
 #include <string>
+#include <sys/resource.h>
 #include <thread>
 #include <vector>
 

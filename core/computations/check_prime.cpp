@@ -6,12 +6,12 @@
 // round(n) = N >= 9 has a prime factor p <= N / 3 <= n / 2 − 1, met before the climb ends,
 // while a prime N has no divisor that small. So the verdict is the primality of round(n),
 // found here by trial division up to its square root. Below 4 the climb never starts.
+#include <exception>
+#include <string>
+
 #include "core/computations.hpp"
 #include "core/engines/trial_division.hpp"
 #include "core/texts.hpp"
-
-#include <exception>
-#include <string>
 
 namespace tavix {
 

@@ -13,14 +13,14 @@
 // without being 1, no f divides it any more, and the climb goes on until the remainder
 // overflows at f = 2147483648. A negative number (only a direct call of FatorarNumero
 // brings one) ends the same way at -1.
-#include "core/computations.hpp"
-#include "core/engines/trial_division.hpp"
-#include "core/texts.hpp"
-
 #include <cstdlib>
 #include <exception>
 #include <new>
 #include <string>
+
+#include "core/computations.hpp"
+#include "core/engines/trial_division.hpp"
+#include "core/texts.hpp"
 
 namespace tavix {
 

@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/number_values.hpp"
 #include "core/engines/prime_text.hpp"
+#include "core/number_values.hpp"
 
 namespace tavix {
 

@@ -1,7 +1,7 @@
 // The factorization table against its literal loops (with the program's two mends to their
 // endings), compared by what a person sees.
+#include <algorithm>
 #include <gtest/gtest.h>
-
 #include <new>
 #include <string>
 #include <vector>
@@ -145,6 +145,34 @@ TEST(cmdFatorar_ClickAgainstLiteralLoops, AnErrorAtAnyWrite) {
             ASSERT_TRUE(
                 sameAsLiteral(text, fullStopFormat(), failingWrite, 1'000'000, failingWrite));
         }
+    }
+}
+
+// A pasted fraction never divides down to exactly 1: once its quotient rounds to 1, no f
+// divides it again, and f climbs one by one until the remainder overflows at 2147483648.
+// Here the whole climb runs, without a shortcut and without the program's mends, which
+// change only the endings of 1, 2, 3 and numbers below 4.
+TEST(cmdFatorar_ClickAgainstLiteralLoops, TheWholeClimbOfPastedFractionsSlow) {
+    const struct {
+        const char* text;
+        NumberFormat format;
+        int rows;
+    } cases[] = {
+        {"7.5", fullStopFormat(), 3},       // 7,5 / 3,75 / 1,875 over 2 / 2 / 2
+        {"12.2", decimalCommaFormat(), 3},  // 12,2 / 6,1 / 3,05 over 2 / 2 / 3
+    };
+    for (const auto& c : cases) {
+        RecordingWindow fast(prior(1, c.text));
+        cmdFatorar_Click(fast, c.format);
+        RecordingWindow literal(prior(1, c.text));
+        PassBudget passes;
+        oracle::literalFatorar(literal, c.format, passes);
+        EXPECT_EQ(fast.story(), literal.story()) << c.text;
+        // Every f up to 2147483648 was tried.
+        EXPECT_GT(passes.used(), 2147483648u) << c.text;
+        EXPECT_EQ(std::count(fast.state.lblFator.begin(), fast.state.lblFator.end(), '\r'),
+                  c.rows - 1)
+            << c.text;
     }
 }
 

@@ -3,7 +3,6 @@
 // show a message). After each, the same window must answer the next click as a fresh one
 // would: nothing is left half-done between clicks.
 #include <gtest/gtest.h>
-
 #include <new>
 #include <string>
 #include <vector>

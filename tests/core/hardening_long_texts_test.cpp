@@ -3,7 +3,6 @@
 // ordinary outcome for them (an overflow report, a silent end, or the number read) and
 // come back, never crash or hang.
 #include <gtest/gtest.h>
-
 #include <string>
 
 #include "core/computations.hpp"

@@ -1,13 +1,11 @@
 // "Calcular" as a user sees it: texts, messages, focus and pointer.
+#include <fstream>
 #include <gtest/gtest.h>
-
+#include <new>
+#include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <fstream>
-#include <new>
-#include <string>
 #include <vector>
 
 #include "core/computations.hpp"
@@ -216,8 +214,8 @@ long virtualMemoryBytes() {
 // With too little memory for the whole text, the listing reports an error and the process
 // goes on normally.
 TEST(Listing, OutOfMemoryIsReportedNotFatal) {
-#ifdef __SANITIZE_ADDRESS__
-    GTEST_SKIP() << "AddressSanitizer's operator new aborts instead of throwing std::bad_alloc";
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers' operator new aborts instead of throwing std::bad_alloc";
 #endif
     const pid_t child = fork();
     ASSERT_NE(child, -1);

@@ -1,9 +1,8 @@
 // The listing against the literal loop: the same visible story, event by event, for every
 // input the literal loop can finish quickly.
-#include <gtest/gtest.h>
-
 #include <charconv>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <random>
 #include <string>
 #include <vector>

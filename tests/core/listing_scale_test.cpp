@@ -1,16 +1,18 @@
 // The listing on large numbers, where the literal loop would take hours: prime counts that
 // are known, and lists checked against a reference that steps the candidates exactly as the
 // loop does but tests each by trial division up to its square root.
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "core/computations.hpp"
 #include "core/engines/prime_sieve.hpp"
+#include "oracle/number_reference.hpp"
 #include "support/recording_window.hpp"
 
 namespace tavix {
@@ -70,7 +72,7 @@ Reference referenceFor(double first, double last, const NumberFormat& format) {
             if (!reference.list.empty()) {
                 reference.list += ", ";
             }
-            reference.list += NumberToText(n, format);
+            reference.list += oracle::printNumber(n, format);
             ++reference.count;
         }
     }
@@ -141,6 +143,28 @@ TEST(ListingAtScale, RunningPastTheRange) {
     expectReference(2147483600.7, 1e300);
     expectReference(2147483647.4, 2147483649);
     expectReference(2147483646.6, 2147483646.6);
+}
+
+// An interval long enough for the two threads to share its windows between them: the
+// whole text against a plain sieve of the same interval.
+TEST(ListingAtScale, LongEnoughForTwoThreads) {
+    const std::uint64_t first = 123456789;
+    const std::uint64_t last = first + 3 * 8 * kWindowSpan;
+    const auto root = static_cast<std::uint64_t>(std::sqrt(static_cast<double>(last))) + 1;
+    std::vector<bool> composite(last - first + 1, false);
+    for (std::uint64_t d = 2; d <= root; ++d) {
+        for (std::uint64_t m = std::max(d * d, (first + d - 1) / d * d); m <= last; m += d)
+            composite[m - first] = true;
+    }
+    std::string list;
+    std::uint64_t count = 0;
+    for (std::uint64_t n = first; n <= last; ++n) {
+        if (!composite[n - first]) {
+            list += (count++ == 0 ? "" : ", ") + std::to_string(n);
+        }
+    }
+    const RecordingWindow window = clicked(std::to_string(first), std::to_string(last));
+    EXPECT_TRUE(window.state.txt == countLine(count, list)) << window.state.txt.substr(0, 80);
 }
 
 // Windows and decades: where the sieve and the digit count of the numbers change.

@@ -1,8 +1,7 @@
 #include "core/number_values.hpp"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 #include <string>
 
@@ -141,12 +140,21 @@ TEST(IntegerRemainder, OutsideThe32BitRangeOverflows) {
     }
 }
 
-TEST(IntegerRemainder, DivisorRoundingToZeroIsAnotherError) {
+TEST(IntegerRemainder, DivisorRoundingToZeroIsError11) {
+    for (double divisor : {0.0, -0.0, 0.5, -0.5, 0.4}) {
+        try {
+            IntegerRemainder(7, divisor);
+            ADD_FAILURE() << divisor;
+        } catch (const RuntimeError& error) {
+            EXPECT_EQ(error.number(), 11) << divisor;
+        }
+    }
+    // Out of range goes first: 6, though the divisor rounds to 0 as well.
     try {
-        IntegerRemainder(7, 0.5);
+        IntegerRemainder(2147483648.0, 0.5);
         FAIL();
     } catch (const RuntimeError& error) {
-        EXPECT_NE(error.number(), kOverflowErrorNumber);
+        EXPECT_EQ(error.number(), 6);
     }
 }
 

@@ -1,6 +1,5 @@
 // The primality check against its literal loop, compared by what a person sees.
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 

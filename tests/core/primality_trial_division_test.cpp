@@ -1,10 +1,8 @@
-#include <gtest/gtest.h>
-
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <random>
 #include <vector>
 
-#include "core/number_values.hpp"
 #include "core/engines/trial_division.hpp"
 
 namespace tavix {
@@ -74,15 +72,6 @@ TEST(primeFactorsOf, MultiplyBackInOrder) {
     check(1u << 31);
     EXPECT_EQ(primeFactorsOf(1u << 30).count, 30);
     EXPECT_EQ(primeFactorsOf(1).count, 0);
-}
-
-TEST(roundHalfToEven, RoundsAsTheRemainderDoes) {
-    // Below 2147483647, the remainder by 2147483647 is the rounded number itself.
-    for (int k = -40000; k <= 40000; ++k) {
-        for (double x : {k / 4.0, k / 10.0, k * 26843.5}) {
-            ASSERT_EQ(roundHalfToEven(x), IntegerRemainder(x, 2147483647.0)) << x;
-        }
-    }
 }
 
 }  // namespace

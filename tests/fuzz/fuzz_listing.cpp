@@ -13,7 +13,6 @@
 // them in stride, but one run must stay short.
 #include <algorithm>
 #include <cmath>
-#include <optional>
 #include <string>
 
 #include "core/computations.hpp"
@@ -33,11 +32,12 @@ constexpr double kLiteralWork = 2e6;
 // The first candidate whose remainder overflows: it rounds to 2147483648 or more.
 constexpr double kFirstOverflowing = 2147483647.5;
 
-std::optional<double> readNumber(const std::string& text) {
+// A number as the listing reads it; NaN when reading it overflows.
+double readNumber(const std::string& text) {
     try {
         return TextToNumber(text);
     } catch (const OverflowError&) {
-        return std::nullopt;
+        return std::nan("");
     }
 }
 
@@ -100,14 +100,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         expected.txtIni = "0";
     const bool numeric =
         IsNumericText(expected.txtIni, click.format) && IsNumericText(expected.txtN, click.format);
-    const std::optional<double> first = numeric ? readNumber(expected.txtIni) : std::nullopt;
-    const std::optional<double> last = numeric ? readNumber(expected.txtN) : std::nullopt;
+    const double firstValue = numeric ? readNumber(expected.txtIni) : std::nan("");
+    const double lastValue = numeric ? readNumber(expected.txtN) : std::nan("");
+    const bool bothRead = !std::isnan(firstValue) && !std::isnan(lastValue);
     double candidates = 0;
-    if (first && last) {
-        const double low = std::max(*first, 5.0);
-        const double high = std::min(*last, kFirstOverflowing);
+    if (bothRead) {
+        const double low = std::max(firstValue, 5.0);
+        const double high = std::min(lastValue, kFirstOverflowing);
         candidates = high >= low ? std::floor(high - low) + 1 : 0;
-        if (low >= kFirstOverflowing && *last >= low)
+        if (low >= kFirstOverflowing && lastValue >= low)
             candidates = 1;
         if (candidates > kMaxCandidates)
             return -1;
@@ -131,13 +132,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         TAVIX_REQUIRE(window.state.focus == click.prior.focus, detail);
         return 0;
     }
-    if (!first || !last) {
+    if (!bothRead) {
         TAVIX_REQUIRE(txt.empty() && window.messages.size() == 1, detail);
         TAVIX_REQUIRE(window.messages[0].text == texts::kOverflow, detail);
         TAVIX_REQUIRE(window.state.focus == TextBox::txtIni, detail);
         return 0;
     }
-    if (*last < *first) {
+    if (lastValue < firstValue) {
         TAVIX_REQUIRE(txt.empty() && !showedHourglass(window) && window.messages.size() == 1,
                       detail);
         TAVIX_REQUIRE(window.messages[0].text == texts::kNoInterval &&
@@ -164,7 +165,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // A fixed answer leaves the focus where it was; the loop moves it to txtIni.
-    const bool fixed = (*last == 2 && *first <= 2) || (*last == 3 && *first <= 2) || *last < 2;
+    const bool fixed =
+        (lastValue == 2 && firstValue <= 2) || (lastValue == 3 && firstValue <= 2) || lastValue < 2;
     if (fixed) {
         TAVIX_REQUIRE(window.messages.empty() && window.state.focus == click.prior.focus, detail);
     } else {
@@ -172,14 +174,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // Exactly the primes of the interval, for a whole first number.
-    if (*first == std::trunc(*first) && !fixed) {
-        const bool overflows = std::max(*first, 5.0) <= *last && *last >= 2147483648.0;
+    if (firstValue == std::trunc(firstValue) && !fixed) {
+        const bool overflows = std::max(firstValue, 5.0) <= lastValue && lastValue >= 2147483648.0;
         TAVIX_REQUIRE(window.messages.empty() != overflows, detail);
-        TAVIX_REQUIRE(items == expectedList(*first, *last, click.format), detail);
+        TAVIX_REQUIRE(items == expectedList(firstValue, lastValue, click.format), detail);
     }
 
-    const double low = std::max(*first, 5.0);
-    const double work = low >= kFirstOverflowing ? 1 : std::min(*last, kFirstOverflowing);
+    const double low = std::max(firstValue, 5.0);
+    const double work = low >= kFirstOverflowing ? 1 : std::min(lastValue, kFirstOverflowing);
     if (candidates * std::max(work, 1.0) <= kLiteralWork) {
         RecordingWindow literal(click.prior);
         oracle::cmdCalc_Click_literal(literal, click.format);

@@ -2,21 +2,23 @@
 // bytes are taken as the bits of the double, any other rest as a text for TextToNumber.
 // A whole number prints as its exact decimal digits; any other finite value as the
 // nearest 15-digit decimal, trailing zeros dropped, with the format's separator and no
-// grouping. Every finite value prints as a numeric text of its format.
+// grouping. Every finite value prints as a numeric text of its format, and as the reference
+// printing of the literal loops prints it.
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "fuzz_support.hpp"
+#include "oracle/number_reference.hpp"
 
 namespace {
 
-std::string withFullStop(std::string text, const std::string& separator) {
+std::string withFullStop(const std::string& text, const std::string& separator) {
     const auto at = text.find(separator);
-    if (at != std::string::npos)
-        text.replace(at, separator.size(), ".");
-    return text;
+    if (at == std::string::npos)
+        return text;
+    return text.substr(0, at) + "." + text.substr(at + separator.size());
 }
 
 }  // namespace
@@ -45,6 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!std::isfinite(x))
         return 0;
 
+    TAVIX_REQUIRE(text == tavix::oracle::printNumber(x, format), detail);
     TAVIX_REQUIRE(tavix::IsNumericText(text, format), detail);
     TAVIX_REQUIRE(text.find(format.groupSeparator) == std::string::npos, detail);
     if (x == std::trunc(x)) {

@@ -5,6 +5,8 @@
 #include <exception>
 #include <string>
 
+#include "oracle/number_reference.hpp"
+
 namespace tavix::oracle {
 
 namespace {
@@ -12,7 +14,7 @@ namespace {
 void reportError(Window& window, const std::exception& error) {
     window.setRuleVisible(false);
     window.setPointer(Pointer::Default);
-    if (errorNumberOf(error) == 6) {
+    if (errorNumber(error) == 6) {
         window.showMessage("Valor acima da memória.", MessageIcon::Critical);
     } else {
         window.showMessage("Ocorreu um erro.", MessageIcon::Critical);
@@ -29,8 +31,8 @@ FatorarEnding literalFatorar(Window& window, const NumberFormat& format, PassBud
     try {
         if (window.text(TextBox::txtV) == "")
             return FatorarEnding::Other;
-        const bool numeric = IsNumericText(window.text(TextBox::txtV), format);
-        const bool positive = TextToNumber(window.text(TextBox::txtV)) > 0;
+        const bool numeric = isNumber(window.text(TextBox::txtV), format);
+        const bool positive = readNumber(window.text(TextBox::txtV)) > 0;
         if (!numeric | !positive) {
             window.setCaption(FactorColumn::lblFator, "");
             window.setCaption(FactorColumn::lblNumFat, "");
@@ -39,26 +41,26 @@ FatorarEnding literalFatorar(Window& window, const NumberFormat& format, PassBud
         }
 
         window.setPointer(Pointer::Hourglass);
-        n = TextToNumber(window.text(TextBox::txtV));
+        n = readNumber(window.text(TextBox::txtV));
         d = 2;
         window.setCaption(FactorColumn::lblFator, "");
         window.setCaption(FactorColumn::lblNumFat, "");
 
         if (n == 2 || n == 3) {
-            window.setCaption(FactorColumn::lblFator, NumberToText(n, format));
+            window.setCaption(FactorColumn::lblFator, printNumber(n, format));
             window.setPointer(Pointer::Default);
             return FatorarEnding::TwoOrThree;
         }
 
         while (d <= n / 2) {
             budget.spend();
-            if (IntegerRemainder(n, d) == 0) {
+            if (remainder32(n, d) == 0) {
                 literalFatorarNumero(window, format, budget, options);
                 return FatorarEnding::Other;
             } else if (d >= n / 2 - 1) {
                 window.setCaption(FactorColumn::lblNumFat,
-                                  NumberToText(n, format) + std::string(1, '\r') + "1");
-                window.setCaption(FactorColumn::lblFator, NumberToText(n, format));
+                                  printNumber(n, format) + std::string(1, '\r') + "1");
+                window.setCaption(FactorColumn::lblFator, printNumber(n, format));
                 window.setRuleVisible(true);
                 window.setPointer(Pointer::Default);
                 return FatorarEnding::Other;
@@ -76,29 +78,30 @@ FatorarEnding literalFatorar(Window& window, const NumberFormat& format, PassBud
 
 void literalFatorarNumero(Window& window, const NumberFormat& format, PassBudget& budget,
                           const FactorOptions& options) {
+    const bool skipHopelessClimb = options.skipHopelessClimb;
     double n = 0;
     double f = 0;
     try {
         f = 2;
-        n = TextToNumber(window.text(TextBox::txtV));
+        n = readNumber(window.text(TextBox::txtV));
         while (n != 1) {
             budget.spend();
-            if (IntegerRemainder(n, f) == 0) {
+            if (remainder32(n, f) == 0) {
                 if (window.caption(FactorColumn::lblFator) == "") {
-                    window.setCaption(FactorColumn::lblFator, NumberToText(f, format));
-                    window.setCaption(FactorColumn::lblNumFat, NumberToText(n, format));
+                    window.setCaption(FactorColumn::lblFator, printNumber(f, format));
+                    window.setCaption(FactorColumn::lblNumFat, printNumber(n, format));
                 } else {
                     window.setCaption(
                         FactorColumn::lblFator,
-                        window.caption(FactorColumn::lblFator) + '\r' + NumberToText(f, format));
+                        window.caption(FactorColumn::lblFator) + '\r' + printNumber(f, format));
                     window.setCaption(
                         FactorColumn::lblNumFat,
-                        window.caption(FactorColumn::lblNumFat) + '\r' + NumberToText(n, format));
+                        window.caption(FactorColumn::lblNumFat) + '\r' + printNumber(n, format));
                 }
                 n = n / f;
             } else {
                 f = f + 1;
-                if (options.skipHopelessClimb && std::fabs(n) > 0.5 && std::fabs(n) < 1.5) {
+                if (skipHopelessClimb && std::fabs(n) > 0.5 && std::fabs(n) < 1.5) {
                     f = std::max(f, 2147483647.0);
                 }
             }
@@ -173,7 +176,7 @@ void mendedFatorar(Window& window, const NumberFormat& format, PassBudget& budge
     ClosingPointerHeldBack held(window);
     const FatorarEnding ending = literalFatorar(held, format, budget, options);
     if (ending == FatorarEnding::TwoOrThree) {
-        const std::string number = NumberToText(TextToNumber(window.text(TextBox::txtV)), format);
+        const std::string number = printNumber(readNumber(window.text(TextBox::txtV)), format);
         window.setCaption(FactorColumn::lblNumFat, number + '\r' + "1");
         window.setCaption(FactorColumn::lblFator, number);
         window.setRuleVisible(true);

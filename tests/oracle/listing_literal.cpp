@@ -3,6 +3,8 @@
 #include <exception>
 #include <string>
 
+#include "oracle/number_reference.hpp"
+
 namespace tavix::oracle {
 
 namespace {
@@ -19,17 +21,17 @@ void literalSteps(Window& window, const NumberFormat& format, Fields& f) {
     if (window.text(TextBox::txtN) != "" && window.text(TextBox::txtIni) == "") {
         window.setText(TextBox::txtIni, "0");
     }
-    if (!IsNumericText(window.text(TextBox::txtIni), format)) {
+    if (!isNumber(window.text(TextBox::txtIni), format)) {
         return;
     }
-    if (!IsNumericText(window.text(TextBox::txtN), format)) {
+    if (!isNumber(window.text(TextBox::txtN), format)) {
         return;
     }
-    const double first = TextToNumber(window.text(TextBox::txtIni));
-    const double last = TextToNumber(window.text(TextBox::txtN));
+    const double first = readNumber(window.text(TextBox::txtIni));
+    const double last = readNumber(window.text(TextBox::txtN));
 
     if (last < first) {
-        window.showMessage(texts::kNoInterval, MessageIcon::Critical);
+        window.showMessage("Intervalo inexistente. Verifique.", MessageIcon::Critical);
         window.setFocus(TextBox::txtIni);
         return;
     }
@@ -43,17 +45,17 @@ void literalSteps(Window& window, const NumberFormat& format, Fields& f) {
     f.count = 0;
 
     if ((last == 2) & (first <= 2)) {
-        window.setText(TextBox::txt, std::string(texts::kOnlyTwo));
+        window.setText(TextBox::txt, "Total de 1 número primo: 2");
         window.setPointer(Pointer::Default);
         return;
     }
     if ((last == 3) & (first <= 2)) {
-        window.setText(TextBox::txt, std::string(texts::kTwoAndThree));
+        window.setText(TextBox::txt, "Total de 2 números primos: 2, 3");
         window.setPointer(Pointer::Default);
         return;
     }
     if (last < 2) {
-        window.setText(TextBox::txt, std::string(texts::kNoPrimes));
+        window.setText(TextBox::txt, "Não há números primos neste intervalo");
         window.setPointer(Pointer::Default);
         return;
     }
@@ -68,13 +70,13 @@ void literalSteps(Window& window, const NumberFormat& format, Fields& f) {
 
     while (f.n <= last) {
         for (;;) {
-            const bool byTwo = IntegerRemainder(f.n, 2) == 0;
-            const bool byD = IntegerRemainder(f.n, f.d) == 0;
+            const bool byTwo = remainder32(f.n, 2) == 0;
+            const bool byD = remainder32(f.n, f.d) == 0;
             if (byTwo | byD) {
                 f.d = 3;
                 break;
             }
-            const bool byFive = IntegerRemainder(f.n, 5) == 0;
+            const bool byFive = remainder32(f.n, 5) == 0;
             if (byFive & (f.n != 5)) {
                 f.d = 3;
                 break;
@@ -82,9 +84,9 @@ void literalSteps(Window& window, const NumberFormat& format, Fields& f) {
             if (f.d >= f.n / 2 - 1) {
                 const std::string list = window.text(TextBox::txt);
                 if (list == "") {
-                    window.setText(TextBox::txt, NumberToText(f.n, format));
+                    window.setText(TextBox::txt, printNumber(f.n, format));
                 } else {
-                    window.setText(TextBox::txt, list + ", " + NumberToText(f.n, format));
+                    window.setText(TextBox::txt, list + ", " + printNumber(f.n, format));
                 }
                 f.count = f.count + 1;
                 break;
@@ -96,13 +98,12 @@ void literalSteps(Window& window, const NumberFormat& format, Fields& f) {
 
     const std::string list = window.text(TextBox::txt);
     if (f.count == 0) {
-        window.setText(TextBox::txt, std::string(texts::kNoPrimes));
+        window.setText(TextBox::txt, "Não há números primos neste intervalo");
     } else if (f.count == 1) {
-        window.setText(TextBox::txt, std::string(texts::kOnePrimePrefix) + list);
+        window.setText(TextBox::txt, "Total de 1 número primo: " + list);
     } else {
-        window.setText(TextBox::txt, std::string(texts::kCountPrefix) +
-                                         NumberToText(f.count, format) +
-                                         std::string(texts::kCountSuffix) + list);
+        window.setText(TextBox::txt,
+                       "Total de " + printNumber(f.count, format) + " números primos: " + list);
     }
 
     window.setFocus(TextBox::txtIni);
@@ -116,14 +117,13 @@ void cmdCalc_Click_literal(Window& window, const NumberFormat& format) {
     try {
         literalSteps(window, format, fields);
     } catch (const std::exception& error) {
-        const int number = errorNumberOf(error);
         window.setPointer(Pointer::Default);
-        if (number == kOverflowErrorNumber) {
-            window.showMessage(errorMessageFor(number), MessageIcon::Critical);
+        if (errorNumber(error) == 6) {
+            window.showMessage("Valor acima da memória.", MessageIcon::Critical);
             window.setFocus(TextBox::txtIni);
         } else {
             window.setFocus(TextBox::txtIni);
-            window.showMessage(errorMessageFor(number), MessageIcon::Critical);
+            window.showMessage("Ocorreu um erro.", MessageIcon::Critical);
         }
     }
 }

@@ -4,7 +4,6 @@
 #pragma once
 
 #include "core/number_values.hpp"
-#include "core/texts.hpp"
 #include "core/window.hpp"
 
 namespace tavix::oracle {

@@ -3,6 +3,8 @@
 #include <exception>
 #include <string>
 
+#include "oracle/number_reference.hpp"
+
 namespace tavix::oracle {
 
 void literalVerify(Window& window, const NumberFormat& format, PassBudget& budget) {
@@ -11,10 +13,10 @@ void literalVerify(Window& window, const NumberFormat& format, PassBudget& budge
     try {
         if (window.text(TextBox::txtV) == "")
             return;
-        if (!IsNumericText(window.text(TextBox::txtV), format))
+        if (!isNumber(window.text(TextBox::txtV), format))
             return;
         window.setPointer(Pointer::Hourglass);
-        n = TextToNumber(window.text(TextBox::txtV));
+        n = readNumber(window.text(TextBox::txtV));
         d = 2;
 
         bool prime = false;
@@ -24,7 +26,7 @@ void literalVerify(Window& window, const NumberFormat& format, PassBudget& budge
             decided = true;
         } else {
             const bool a = n == 1;
-            const bool b = IntegerRemainder(n, 2) == 0;
+            const bool b = remainder32(n, 2) == 0;
             const bool c = n < 0;
             if (a | b | c) {
                 prime = false;
@@ -32,7 +34,7 @@ void literalVerify(Window& window, const NumberFormat& format, PassBudget& budge
             } else {
                 while (d <= n / 2) {
                     budget.spend();
-                    if (IntegerRemainder(n, d) == 0) {
+                    if (remainder32(n, d) == 0) {
                         prime = false;
                         decided = true;
                         break;
@@ -53,15 +55,15 @@ void literalVerify(Window& window, const NumberFormat& format, PassBudget& budge
         }
         window.setPointer(Pointer::Default);
         if (prime) {
-            window.showMessage(NumberToText(n, format) + " é um número primo",
+            window.showMessage(printNumber(n, format) + " é um número primo",
                                MessageIcon::Information);
         } else {
-            window.showMessage(NumberToText(n, format) + " não é um número primo",
+            window.showMessage(printNumber(n, format) + " não é um número primo",
                                MessageIcon::Exclamation);
         }
     } catch (const std::exception& error) {
         window.setPointer(Pointer::Default);
-        if (errorNumberOf(error) == 6) {
+        if (errorNumber(error) == 6) {
             window.showMessage("Valor acima da memória.", MessageIcon::Critical);
         } else {
             window.showMessage("Ocorreu um erro.", MessageIcon::Critical);

@@ -31,10 +31,17 @@ bool hourglassShown() {
     return cursor != nullptr && cursor->shape() == Qt::WaitCursor;
 }
 
-// The main window, noting at every write whether the hourglass was showing.
+// The main window, noting at every write whether the hourglass was showing, and every
+// pointer the computations asked for.
 class ObservedWindow : public frmTavix {
   public:
     std::vector<bool> hourglassAtWrite;
+    std::vector<tavix::Pointer> pointers;
+
+    void setPointer(tavix::Pointer pointer) override {
+        pointers.push_back(pointer);
+        frmTavix::setPointer(pointer);
+    }
 
     void setText(TextBox box, std::string text) override {
         hourglassAtWrite.push_back(hourglassShown());
@@ -598,6 +605,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(window->text(TextBox::txt), "Total de 6 números primos: 11, 13, 17, 19, 23, 29");
         QCOMPARE(focused(), QStringLiteral("txtIni"));
         QVERIFY(window->hourglassAtWrite.back());
+        QCOMPARE(window->pointers,
+                 (std::vector<tavix::Pointer>{tavix::Pointer::Hourglass, tavix::Pointer::Default}));
         QVERIFY(QGuiApplication::overrideCursor() == nullptr);
     }
 
@@ -704,12 +713,18 @@ class MainWindowTest : public QObject {
     void noIntervalNeverShowsTheHourglass() {
         focusAndFill("txtIni", QStringLiteral("10"));
         focusAndFill("txtN", QStringLiteral("5"));
+        window->hourglassAtWrite.clear();
+        window->pointers.clear();
         MessageCatcher catcher;
         press(Qt::Key_Return);
         QCOMPARE(catcher.seen.size(), std::size_t{1});
-        for (bool hourglass : window->hourglassAtWrite) {
-            QVERIFY(!hourglass);
-        }
+        QCOMPARE(catcher.seen.front().text, QStringLiteral("Intervalo inexistente. Verifique."));
+        QVERIFY(!catcher.seen.front().hourglass);
+        // Its one write, the result area emptied, and no pointer asked for at any time.
+        QCOMPARE(window->hourglassAtWrite, std::vector<bool>{false});
+        QVERIFY(window->pointers.empty());
+        QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+        QCOMPARE(focused(), QStringLiteral("txtIni"));
     }
 
     // Closing the window ends the event loop, with another window of the program open or not.

@@ -2,6 +2,8 @@
 // as the user opens it, read under several LANG settings. Each language runs in a child
 // process (this executable again, with kMenuChild as its argument and LANG set), since the
 // system's language is read once when the program starts.
+#include "ui/qt_translations.hpp"
+
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -17,7 +19,6 @@
 
 #include "support/qt_helpers.hpp"
 #include "ui/frm_tavix.hpp"
-#include "ui/qt_translations.hpp"
 
 namespace {
 

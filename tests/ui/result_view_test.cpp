@@ -1,5 +1,7 @@
 // The result area: wrapping, scrolling, selection and copy, read-only behaviour and the
 // accessible text, with short results and a 20 MB listing.
+#include "ui/result_view.hpp"
+
 #include <QAccessible>
 #include <QAccessibleTextInterface>
 #include <QApplication>
@@ -20,7 +22,6 @@
 #include "support/qt_helpers.hpp"
 #include "ui/result_line_breaker.hpp"
 #include "ui/result_text.hpp"
-#include "ui/result_view.hpp"
 #include "ui/result_view_accessible.hpp"
 
 using tavix::ui::LineSpan;

@@ -1,0 +1,7 @@
+# Read by CTest after the core tests are discovered: a test named Suite.SomethingSlow gets
+# the label slow beside core.
+foreach(test IN LISTS tavix_core_tests_TESTS)
+    if(test MATCHES "^[A-Za-z0-9_]+\\.[A-Za-z0-9_]*Slow$")
+        set_tests_properties("${test}" PROPERTIES LABELS "core;slow")
+    endif()
+endforeach()
