@@ -189,8 +189,8 @@ QWidget* frmTavix::boxWidget(TextBox box) const {
     return nullptr;
 }
 
-void frmTavix::setResultText(std::string text) {
-    txt_->setText(std::move(text));
+void frmTavix::setResultText(ResultTextPtr text) {
+    txt_->setText(text->toString());
 }
 std::string frmTavix::resultText() const {
     return txt_->text();
@@ -213,7 +213,7 @@ std::string frmTavix::text(TextBox box) const {
     return {};
 }
 
-void frmTavix::setText(TextBox box, std::string text) {
+void frmTavix::setBoxText(TextBox box, std::string text) {
     switch (box) {
         case TextBox::txtIni:
             txtIni_->setText(QString::fromStdString(text));
@@ -225,7 +225,7 @@ void frmTavix::setText(TextBox box, std::string text) {
             txtV_->setText(QString::fromStdString(text));
             break;
         case TextBox::txt:
-            setResultText(std::move(text));
+            setResultText(makePlainText(std::move(text)));
             break;
     }
 }

@@ -71,11 +71,9 @@ class WatchedWindow : public frmTavix {
         resultReads += box == tavix::TextBox::txt;
         return frmTavix::text(box);
     }
-    void setText(tavix::TextBox box, std::string text) override {
-        if (box == tavix::TextBox::txt) {
-            lastResultBytes = text.data();
-        }
-        frmTavix::setText(box, std::move(text));
+    void setResultText(tavix::ResultTextPtr text) override {
+        lastResultBytes = text->contiguous() ? text->contiguous()->data() : nullptr;
+        frmTavix::setResultText(std::move(text));
     }
 };
 

@@ -35,9 +35,13 @@ class ObservedWindow : public frmTavix {
   public:
     std::vector<bool> hourglassAtWrite;
 
-    void setText(TextBox box, std::string text) override {
+    void setBoxText(TextBox box, std::string text) override {
         hourglassAtWrite.push_back(hourglassShown());
-        frmTavix::setText(box, std::move(text));
+        frmTavix::setBoxText(box, std::move(text));
+    }
+    void setResultText(tavix::ResultTextPtr text) override {
+        hourglassAtWrite.push_back(hourglassShown());
+        frmTavix::setResultText(std::move(text));
     }
     void setCaption(FactorColumn column, std::string caption) override {
         hourglassAtWrite.push_back(hourglassShown());
