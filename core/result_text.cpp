@@ -20,16 +20,18 @@ constexpr std::uint64_t kWholeTextChunk = std::uint64_t{8} << 20;
 
 class PlainReader final : public TextReader {
   public:
-    explicit PlainReader(std::string_view text) : text_(text) {}
+    PlainReader(std::shared_ptr<const ResultText> owner, std::string_view text)
+        : owner_(std::move(owner)), text_(text) {}
     void read(std::uint64_t begin, std::span<char> out) override {
         std::memcpy(out.data(), text_.data() + begin, out.size());
     }
 
   private:
+    std::shared_ptr<const ResultText> owner_;  // keeps the text alive
     std::string_view text_;
 };
 
-class PlainText final : public ResultText {
+class PlainText final : public ResultText, public std::enable_shared_from_this<PlainText> {
   public:
     explicit PlainText(std::string text)
         : text_(std::move(text)), lineBreaks_(text_.find_first_of("\n\r") != std::string::npos) {}
@@ -41,7 +43,7 @@ class PlainText final : public ResultText {
         return map().toBytes(character);
     }
     std::unique_ptr<TextReader> reader() const override {
-        return std::make_unique<PlainReader>(text_);
+        return std::make_unique<PlainReader>(shared_from_this(), text_);
     }
     bool hasLineBreaks() const override { return lineBreaks_; }
     std::optional<std::string_view> contiguous() const override { return text_; }

@@ -15,8 +15,9 @@
 
 namespace tavix {
 
-// Reads a result text. A reader keeps what it has made lately, so that reading on from where
-// the last read ended, or near it, costs little; it belongs to one thread at a time.
+// Reads a result text, which it keeps alive. A reader keeps what it has made lately, so that
+// reading on from where the last read ended, or near it, costs little; it belongs to one
+// thread at a time.
 class TextReader {
   public:
     virtual ~TextReader() = default;

@@ -18,7 +18,7 @@
 #include "ui/digit_line_edit.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/message_box.hpp"
-#include "ui/result_view.hpp"
+#include "ui/result/result_view.hpp"
 #include "ui/twips.hpp"
 
 // The icon lives in a static library: register it before it is first looked up.
@@ -190,10 +190,10 @@ QWidget* frmTavix::boxWidget(TextBox box) const {
 }
 
 void frmTavix::setResultText(ResultTextPtr text) {
-    txt_->setText(text->toString());
+    txt_->setText(std::move(text));
 }
 std::string frmTavix::resultText() const {
-    return txt_->text();
+    return txt_->text().toString();
 }
 QWidget* frmTavix::resultWidget() const {
     return txt_;
