@@ -69,6 +69,27 @@ TEST(LineWrap, MultiMegabyteListingAgainstTheReference) {
     }
 }
 
+// The layout thread and the reader of its samples at the same time, on a text just long enough
+// to be laid out on a thread.
+TEST(LineWrap, IndexBuiltOnItsOwnThread) {
+    const ResultTextPtr text = testing::listingText("0", "2100000");
+    ASSERT_GT(text->size(), LineIndex::kSynchronousBytes);
+    const std::vector<std::size_t> reference = referenceLineStarts(text->toString(), 300 * 64);
+    const std::unique_ptr<CharWidths> widths = madeUpWidths();
+    std::atomic<int> notices{0};
+    LineIndex index(text, *widths, 300 * 64, [&] { ++notices; });
+    for (std::int64_t seen = 0; !index.complete();) {
+        const std::int64_t samples = index.sampleCount();
+        for (; seen < samples; ++seen) {
+            ASSERT_EQ(index.sample(seen),
+                      reference[std::size_t(seen * LineIndex::kLinesPerSample)]);
+        }
+    }
+    index.wait();
+    expectIndexOf(index, reference);
+    EXPECT_GE(notices.load(), 1);
+}
+
 // Small texts: the whole layout at once on the calling thread, no notice.
 TEST(LineWrap, ShortTextsAreLaidOutAtOnce) {
     const std::unique_ptr<CharWidths> widths = madeUpWidths();
