@@ -55,7 +55,7 @@ def main():
         assert text.getText(1203807729 - 12, 1203807729) == ", 2147483647"
 
         # A smaller listing, saved: Ctrl+S in the result area.
-        tavix.key("shift+Tab", "ctrl+a")
+        tavix.key("Tab", "ctrl+a")  # from De: to Até:
         tavix.type_text("10000000")
         tavix.key("Return")
         wait_for(lambda: result.queryText().characterCount == SAVED_SIZE - 1, 30,

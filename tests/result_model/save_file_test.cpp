@@ -15,6 +15,7 @@
 #include <iterator>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "model_support.hpp"
 #include "ui/result/model/save_file.hpp"
@@ -105,6 +106,28 @@ TEST_F(SaveFileTest, TheWholeTextReplacesTheFile) {
     EXPECT_EQ(contentsOf(other), "Total de 2 números primos: 2, 3");
 }
 
+// A large text goes straight to the disk, past the system's cache, where the file system
+// allows it, and through the cache where it does not (a file system in memory).
+TEST_F(SaveFileTest, ALargeTextIsSavedWholeOnAnyFileSystem) {
+    const ResultTextPtr text = testing::listingText("0", "80000000");
+    ASSERT_GT(text->size(), std::uint64_t{32} << 20);
+    const std::string whole = text->toString();
+    std::vector<fs::path> folders{folder};
+    char inMemory[] = "/dev/shm/tavix-save-XXXXXX";
+    if (fs::is_directory("/dev/shm") && mkdtemp(inMemory) != nullptr) {
+        folders.push_back(inMemory);
+    }
+    for (const fs::path& where : folders) {
+        SaveControl control;
+        const fs::path file = where / "primos.txt";
+        ASSERT_EQ(saveText(text, file, control).status, SaveOutcome::Status::Saved) << where;
+        EXPECT_TRUE(contentsOf(file) == whole) << where;
+    }
+    if (folders.size() > 1) {
+        fs::remove_all(folders.back());
+    }
+}
+
 // Saving over a link writes the file it points to, and the link stays.
 TEST_F(SaveFileTest, ALinkKeepsPointingToTheSavedFile) {
     const fs::path link = folder / "atalho.txt";
@@ -130,21 +153,24 @@ TEST_F(SaveFileTest, ACancelMidwayLeavesTheFileAsItWas) {
     expectUntouched();
 }
 
-// A disk that fills up: the process may write no more than 1 MiB to a file.
+// A disk that fills up: the process may write no more than 5 MiB to a file. Through the
+// system's cache, and straight to the disk.
 TEST_F(SaveFileTest, AFullDiskLeavesTheFileAsItWas) {
-    const ResultTextPtr text = testing::listingText("0", "10000000");
-    const std::string path = target;
-    const SaveOutcome outcome = inChild([&] {
-        const rlimit small{1 << 20, 1 << 20};
-        if (setrlimit(RLIMIT_FSIZE, &small) != 0) {
-            return SaveOutcome{SaveOutcome::Status::Failed, -2};
-        }
-        SaveControl control;
-        return saveText(text, path, control);
-    });
-    EXPECT_EQ(outcome.status, SaveOutcome::Status::Failed);
-    EXPECT_EQ(outcome.error, EFBIG);
-    expectUntouched();
+    for (const char* last : {"10000000", "80000000"}) {
+        const ResultTextPtr text = testing::listingText("0", last);
+        const std::string path = target;
+        const SaveOutcome outcome = inChild([&] {
+            const rlimit small{5 << 20, 5 << 20};
+            if (setrlimit(RLIMIT_FSIZE, &small) != 0) {
+                return SaveOutcome{SaveOutcome::Status::Failed, -2};
+            }
+            SaveControl control;
+            return saveText(text, path, control);
+        });
+        EXPECT_EQ(outcome.status, SaveOutcome::Status::Failed) << last;
+        EXPECT_EQ(outcome.error, EFBIG) << last;
+        expectUntouched();
+    }
 }
 
 // A folder the user may not write in. As root, the save runs as another user.

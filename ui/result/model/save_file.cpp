@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <random>
 
@@ -49,7 +51,7 @@ std::string folderOf(const std::string& path) {
 
 // A new file beside the target, with a name no other file has: "<target>.<random>.tmp". Made
 // for reading and writing by whoever may, as any new file (the umask applies).
-int createTemporary(const std::string& path, std::string* temporary) {
+int createTemporary(const std::string& path, int flags, std::string* temporary) {
     std::random_device seed;
     std::mt19937 random(seed());
     const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
@@ -59,7 +61,7 @@ int createTemporary(const std::string& path, std::string* temporary) {
             name += letters[random() % (sizeof letters - 1)];
         }
         name += ".tmp";
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | flags, 0666);
         if (fd >= 0 || errno != EEXIST) {
             *temporary = std::move(name);
             return fd;
@@ -83,6 +85,64 @@ int writeAll(int fd, std::string_view bytes) {
     return 0;
 }
 
+// Texts from this size on are written straight to the disk.
+constexpr std::uint64_t kDirectFrom = std::uint64_t{32} << 20;
+// The unit of such writes: their size and their place in the file are multiples of it.
+constexpr std::size_t kDirectBlock = 4096;
+
+// Writes a large text straight to the disk, past the system's cache: on many machines copying
+// a gigabyte through the cache costs more than writing it to the disk, and it would push out
+// what other programs keep there. Whole blocks go straight; the last few bytes, and all of
+// them on a file system that refuses, go the usual way.
+class Output {
+  public:
+    Output(int fd, bool direct) : fd_(fd), direct_(direct) {}
+    ~Output() { std::free(aligned_); }
+    Output(const Output&) = delete;
+    Output& operator=(const Output&) = delete;
+
+    // Returns the system's error number of a failed write, or 0.
+    int write(std::string_view bytes) {
+        while (direct_ && bytes.size() >= kDirectBlock) {
+            const std::size_t n =
+                std::min(bytes.size(), kAlignedBytes) / kDirectBlock * kDirectBlock;
+            if (!aligned_ &&
+                !(aligned_ = static_cast<char*>(std::aligned_alloc(kDirectBlock, kAlignedBytes)))) {
+                stopDirect();
+                break;
+            }
+            std::memcpy(aligned_, bytes.data(), n);
+            const ssize_t written = ::write(fd_, aligned_, n);
+            if (written < 0 && errno == EINTR) {
+                continue;
+            }
+            if (written < 0 && errno != EINVAL) {
+                return errno;
+            }
+            if (written <= 0 || std::size_t(written) % kDirectBlock != 0) {
+                stopDirect();  // refused, or cut short off a block: the usual way from here
+            }
+            bytes.remove_prefix(std::size_t(std::max<ssize_t>(written, 0)));
+        }
+        if (direct_ && !bytes.empty()) {
+            stopDirect();
+        }
+        return writeAll(fd_, bytes);
+    }
+
+  private:
+    static constexpr std::size_t kAlignedBytes = std::size_t{4} << 20;
+
+    void stopDirect() {
+        direct_ = false;
+        ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_DIRECT);
+    }
+
+    int fd_;
+    bool direct_;
+    char* aligned_ = nullptr;
+};
+
 SaveOutcome failed(int error) {
     return {SaveOutcome::Status::Failed, error};
 }
@@ -105,7 +165,13 @@ SaveOutcome saveText(const ResultTextPtr& text, const std::string& target, SaveC
     }
 
     std::string temporary;
-    File file(createTemporary(path, &temporary));
+    const bool direct = text->size() >= kDirectFrom;
+    int fd = createTemporary(path, direct ? O_DIRECT : 0, &temporary);
+    if (fd < 0 && direct && errno == EINVAL) {
+        fd = createTemporary(path, 0,
+                             &temporary);  // a file system that writes only through its cache
+    }
+    File file(fd);
     if (file.get() < 0) {
         return failed(errno);
     }
@@ -128,11 +194,12 @@ SaveOutcome saveText(const ResultTextPtr& text, const std::string& target, SaveC
 
     try {
         ChunkStream chunks(text);
+        Output output(file.get(), direct);
         for (std::string_view chunk = chunks.next(); !chunk.empty(); chunk = chunks.next()) {
             if (control.cancel.load()) {
                 return {SaveOutcome::Status::Cancelled, 0};
             }
-            if (const int error = writeAll(file.get(), chunk)) {
+            if (const int error = output.write(chunk)) {
                 return failed(error);
             }
             control.written += chunk.size();
