@@ -99,8 +99,8 @@ void run(tavix::ui::ResultView& view, const char* first, const char* last) {
     QCoreApplication::processEvents();
     std::printf("Ctrl+Home + paint                     %9.3f ms\n",
                 timed(view, [&] { press(&view, Qt::Key_Home, Qt::ControlModifier); }));
-    std::printf("Ctrl+End + paint                      %9.3f ms (top line %lld)\n",
-                timed(view, [&] { press(&view, Qt::Key_End, Qt::ControlModifier); }),
+    const double end = timed(view, [&] { press(&view, Qt::Key_End, Qt::ControlModifier); });
+    std::printf("Ctrl+End + paint                      %9.3f ms (top line %lld)\n", end,
                 static_cast<long long>(view.firstVisibleLine()));
     QScrollBar* bar = view.verticalScrollBar();
     std::printf("scroll bar to the middle + paint      %9.3f ms\n",
