@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/number_values.hpp"
+#include "core/result_text.hpp"
 
 namespace tavix {
 
@@ -30,9 +31,18 @@ class Window {
   public:
     virtual ~Window() = default;
 
+    // The text of a box; for txt the whole result, made into one string.
     virtual std::string text(TextBox box) const = 0;
-    // Replaces the whole text of a box. Taken by value so that a large result moves in.
-    virtual void setText(TextBox box, std::string text) = 0;
+    // Replaces the whole text of a box. The text of txt becomes a plain result text.
+    void setText(TextBox box, std::string text) {
+        if (box == TextBox::txt) {
+            setResultText(makePlainText(std::move(text)));
+        } else {
+            setBoxText(box, std::move(text));
+        }
+    }
+    // Replaces the whole text of the result area txt with a text that is made as it is read.
+    virtual void setResultText(ResultTextPtr text) = 0;
 
     virtual std::string caption(FactorColumn column) const = 0;
     virtual void setCaption(FactorColumn column, std::string caption) = 0;
@@ -47,6 +57,10 @@ class Window {
 
     // A modal message box titled "Tavix" with an OK button; returns when the user closes it.
     virtual void showMessage(std::string_view message, MessageIcon icon) = 0;
+
+  protected:
+    // Replaces the whole text of one of the number boxes txtIni, txtN and txtV.
+    virtual void setBoxText(TextBox box, std::string text) = 0;
 };
 
 }  // namespace tavix

@@ -6,8 +6,9 @@
 #     bus, and stops them. Arguments go to this step's ctest.
 #  3. the core, the windows and their in-process tests (offscreen) again, with
 #     AddressSanitizer and UndefinedBehaviorSanitizer, in build-sanitize/.
-#  4. everything that runs without Qt (the core's tests, the listing's two workers among
-#     them) with ThreadSanitizer, in build-tsan/.
+#  4. everything that runs without Qt with ThreadSanitizer, in build-tsan/: the core's tests
+#     (the listing's two workers, the text made on demand) and the result area's widget-free
+#     parts (the line index built on its own thread, the layout, the save).
 #  5. each fuzz target for a few seconds (tools/fuzz.sh), in build-fuzz/.
 # Steps 3 and 4 leave out the tests labelled slow.
 set -euo pipefail

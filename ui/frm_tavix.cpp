@@ -15,7 +15,7 @@
 #include "ui/digit_line_edit.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/message_box.hpp"
-#include "ui/result_view.hpp"
+#include "ui/result/result_view.hpp"
 #include "ui/window_look.hpp"
 #include "ui/window_placement.hpp"
 
@@ -169,11 +169,11 @@ QWidget* frmTavix::boxWidget(TextBox box) const {
     return nullptr;
 }
 
-void frmTavix::setResultText(std::string text) {
+void frmTavix::setResultText(ResultTextPtr text) {
     txt_->setText(std::move(text));
 }
 std::string frmTavix::resultText() const {
-    return txt_->text();
+    return txt_->text().toString();
 }
 QWidget* frmTavix::resultWidget() const {
     return txt_;
@@ -193,7 +193,7 @@ std::string frmTavix::text(TextBox box) const {
     return {};
 }
 
-void frmTavix::setText(TextBox box, std::string text) {
+void frmTavix::setBoxText(TextBox box, std::string text) {
     switch (box) {
         case TextBox::txtIni:
             txtIni_->setText(QString::fromStdString(text));
@@ -205,7 +205,7 @@ void frmTavix::setText(TextBox box, std::string text) {
             txtV_->setText(QString::fromStdString(text));
             break;
         case TextBox::txt:
-            setResultText(std::move(text));
+            setResultText(makePlainText(std::move(text)));
             break;
     }
 }

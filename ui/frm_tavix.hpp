@@ -26,7 +26,7 @@ class frmTavix : public QWidget, public Window {
 
     // Window, for the computations.
     std::string text(TextBox box) const override;
-    void setText(TextBox box, std::string text) override;
+    void setResultText(ResultTextPtr text) override;
     std::string caption(FactorColumn column) const override;
     void setCaption(FactorColumn column, std::string caption) override;
     void setRuleVisible(bool visible) override;
@@ -59,6 +59,7 @@ class frmTavix : public QWidget, public Window {
     void Form_Unload(std::int16_t& Cancel);
 
   protected:
+    void setBoxText(TextBox box, std::string text) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -73,7 +74,6 @@ class frmTavix : public QWidget, public Window {
     QPushButton* defaultButton() const;
 
     // The result area, reached only through these three.
-    void setResultText(std::string text);
     std::string resultText() const;
     QWidget* resultWidget() const;
 

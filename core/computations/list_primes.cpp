@@ -1,8 +1,8 @@
 // "Calcular": the primes from txtIni to txtN, into txt behind a count line.
 //
 // What the window shows is what testing every candidate by trial division and appending
-// each prime to txt would show; the primes come from a segmented sieve instead, and the
-// text is built once and written once.
+// each prime to txt would show; the primes come from a segmented sieve instead. The window
+// is handed the finished text at once, as a text that makes itself as it is read.
 #include <cstdint>
 #include <exception>
 #include <string>
@@ -91,14 +91,14 @@ void listPrimesOfInterval(Window& window, const NumberFormat& format) {
         window.setText(TextBox::txt, start);
     }
 
-    const ListingPlan plan = planListing(first, last, format);
+    ListingPlan plan = planListing(first, last, format);
     if (plan.listsFive) {
         start += start.empty() ? "5" : ", 5";
         ++startCount;
     }
     // A list that runs into an overflow stays without its count line.
     const CountLine countLine = plan.overflows ? CountLine() : CountLine(countLineFor);
-    window.setText(TextBox::txt, listPrimes(start, startCount, plan.pieces, countLine));
+    window.setResultText(makeListingText(start, startCount, std::move(plan.pieces), countLine));
     if (plan.overflows) {
         throw OverflowError();
     }

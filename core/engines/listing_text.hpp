@@ -1,19 +1,20 @@
-// The text of a prime listing, built once and in place.
+// The text of a prime listing, made on demand.
 //
-// A first sieve pass counts the primes of every window, so that the count line is known and
-// the whole text can be laid out to the byte before it is written; a second pass sieves the
-// windows again and writes each one's primes straight into its place. Both passes share the
-// windows between the calling thread and one more, if the machine has a second core; the
-// text does not depend on how they share them.
+// First the primes of every sieve window of the list are counted: a window the list covers
+// whole is counted from a table, the others are sieved (on the calling thread and one more
+// if the machine has a second core). The counts lay the whole text out to the byte: where
+// each window's primes start, in bytes and in characters. Nothing more is kept. Reading a
+// stretch of the text sieves again only the windows that cover it and prints their primes.
 #pragma once
 
 #include <cstdint>
 #include <functional>
-#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/engines/prime_text.hpp"
+#include "core/result_text.hpp"
 
 namespace tavix {
 
@@ -23,7 +24,7 @@ using CountLine = std::function<std::string(std::uint64_t count)>;
 // countLine(count), then `start`, then the primes of the pieces (ascending, disjoint), each
 // behind ", " except the very first item of a list with an empty start. count is startCount
 // plus the primes of the pieces. Without a countLine the list stands alone.
-std::string listPrimes(std::string_view start, std::uint64_t startCount,
-                       std::span<const ListingPiece> pieces, const CountLine& countLine);
+ResultTextPtr makeListingText(std::string_view start, std::uint64_t startCount,
+                              std::vector<ListingPiece> pieces, const CountLine& countLine);
 
 }  // namespace tavix

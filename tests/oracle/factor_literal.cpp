@@ -134,9 +134,9 @@ class ClosingPointerHeldBack : public Window {
     }
 
     std::string text(TextBox box) const override { return inner_.text(box); }
-    void setText(TextBox box, std::string text) override {
+    void setResultText(ResultTextPtr text) override {
         release();
-        inner_.setText(box, std::move(text));
+        inner_.setResultText(std::move(text));
     }
     std::string caption(FactorColumn column) const override { return inner_.caption(column); }
     void setCaption(FactorColumn column, std::string caption) override {
@@ -162,6 +162,12 @@ class ClosingPointerHeldBack : public Window {
     void showMessage(std::string_view message, MessageIcon icon) override {
         release();
         inner_.showMessage(message, icon);
+    }
+
+  protected:
+    void setBoxText(TextBox box, std::string text) override {
+        release();
+        inner_.setText(box, std::move(text));
     }
 
   private:

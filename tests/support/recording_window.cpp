@@ -84,12 +84,24 @@ std::string RecordingWindow::text(TextBox box) const {
     return field(*this, box);
 }
 
-void RecordingWindow::setText(TextBox box, std::string text) {
+void RecordingWindow::setBoxText(TextBox box, std::string text) {
     if (beforeWrite)
         beforeWrite();
     if (recording)
         log(std::string("text ") + nameOf(box) + "=" + text);
     field(*this, box) = std::move(text);
+}
+
+void RecordingWindow::setResultText(ResultTextPtr text) {
+    if (beforeWrite)
+        beforeWrite();
+    if (makeWholeText) {
+        std::string whole = text->toString();
+        if (recording)
+            log("text txt=" + whole);
+        state.txt = std::move(whole);
+    }
+    result = std::move(text);
 }
 
 std::string RecordingWindow::caption(FactorColumn column) const {

@@ -29,8 +29,11 @@ class RecordingWindow : public Window {
     RecordingWindow() = default;
     explicit RecordingWindow(WindowState initial) : state(std::move(initial)) {}
 
-    // What the window shows now. Tests may set it before a click.
+    // What the window shows now. Tests may set it before a click. A result text written to
+    // txt is made into one string here, whole.
     WindowState state;
+    // The result text last written to txt, as the computation handed it over.
+    ResultTextPtr result;
 
     // Every call, in order, one readable line each ("text txt=…", "pointer 11",
     // "focus txtIni", "message 16 Valor acima da memória.", …).
@@ -43,6 +46,8 @@ class RecordingWindow : public Window {
 
     // Whether to log writes in `calls` and to keep the transcript (off for benchmarks).
     bool recording = true;
+    // Whether a result text becomes state.txt, whole (off where only `result` is read).
+    bool makeWholeText = true;
 
     // Called before every write to the window; a test may throw from it to provoke an error.
     std::function<void()> beforeWrite;
@@ -59,13 +64,16 @@ class RecordingWindow : public Window {
     std::vector<std::string> story() const;
 
     std::string text(TextBox box) const override;
-    void setText(TextBox box, std::string text) override;
+    void setResultText(ResultTextPtr text) override;
     std::string caption(FactorColumn column) const override;
     void setCaption(FactorColumn column, std::string caption) override;
     void setRuleVisible(bool visible) override;
     void setPointer(Pointer pointer) override;
     void setFocus(TextBox box) override;
     void showMessage(std::string_view message, MessageIcon icon) override;
+
+  protected:
+    void setBoxText(TextBox box, std::string text) override;
 
   private:
     template <class Self>

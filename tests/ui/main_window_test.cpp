@@ -43,9 +43,13 @@ class ObservedWindow : public frmTavix {
         frmTavix::setPointer(pointer);
     }
 
-    void setText(TextBox box, std::string text) override {
+    void setBoxText(TextBox box, std::string text) override {
         hourglassAtWrite.push_back(hourglassShown());
-        frmTavix::setText(box, std::move(text));
+        frmTavix::setBoxText(box, std::move(text));
+    }
+    void setResultText(tavix::ResultTextPtr text) override {
+        hourglassAtWrite.push_back(hourglassShown());
+        frmTavix::setResultText(std::move(text));
     }
     void setCaption(FactorColumn column, std::string caption) override {
         hourglassAtWrite.push_back(hourglassShown());

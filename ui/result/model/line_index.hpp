@@ -1,6 +1,7 @@
 // Where the lines of a wrapped result start: the start of every 64th line, found in one pass
-// over the text. A large text is laid out on a thread of its own while the window shows what
-// is ready; the window reads the starts found so far at any time.
+// over the text. A large text is streamed through the line breaker on a thread of its own, a
+// chunk at a time, while the window shows what is ready; the window reads the starts found
+// so far at any time.
 #pragma once
 
 #include <atomic>
@@ -8,11 +9,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <string>
 #include <thread>
 #include <vector>
 
-#include "ui/result_line_breaker.hpp"
+#include "core/result_text.hpp"
+#include "ui/result/model/char_widths.hpp"
 
 namespace tavix::ui {
 
@@ -21,12 +22,14 @@ class LineIndex {
     static constexpr std::int64_t kLinesPerSample = 64;
     // Texts up to this size are laid out at once on the calling thread.
     static constexpr std::size_t kSynchronousBytes = 1 << 20;
+    // What the layout thread reads at a time.
+    static constexpr std::size_t kStreamChunk = std::size_t{1} << 20;
 
-    // Starts laying out `text` at `lineWidth`. `progress` runs on the layout thread now and
-    // then, and once more when the layout is complete (or has run out of memory); it is never
-    // called for a text laid out at once. Without a thread to be had, the layout is done at
-    // once as well.
-    LineIndex(std::shared_ptr<const std::string> text, const LayoutFont& font, Width lineWidth,
+    // Starts laying out `text` at `lineWidth`, with a copy of `widths`. `progress` runs on the
+    // layout thread now and then, and once more when the layout is complete (or has run out
+    // of memory); it is never called for a text laid out at once. Without a thread to be had,
+    // a large text stays unlaid: the window estimates its lines, as while a layout runs.
+    LineIndex(ResultTextPtr text, const CharWidths& widths, Width lineWidth,
               std::function<void()> progress);
     // Stops the layout thread, if any, and waits for it.
     ~LineIndex();
@@ -42,7 +45,7 @@ class LineIndex {
     std::size_t sample(std::int64_t i) const {
         return blocks_[static_cast<std::size_t>(i) / kBlock][static_cast<std::size_t>(i) % kBlock];
     }
-    // Blocks until the layout is complete.
+    // Blocks until the layout thread has ended.
     void wait();
 
     // Memory the samples take, in bytes.
@@ -56,8 +59,8 @@ class LineIndex {
     void report() noexcept;
     void publish(std::size_t lineStart);
 
-    std::shared_ptr<const std::string> text_;
-    LayoutFont font_;
+    ResultTextPtr text_;
+    std::unique_ptr<CharWidths> widths_;
     Width lineWidth_;
     std::function<void()> progress_;
     // Fixed-size table of sample blocks, sized for the most lines the text can have, so that

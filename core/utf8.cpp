@@ -1,9 +1,10 @@
-#include "ui/result_text.hpp"
+#include "core/utf8.hpp"
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
-namespace tavix::ui {
+namespace tavix {
 
 namespace {
 
@@ -36,60 +37,7 @@ bool asciiRun(const char* p, std::size_t size) {
     return (all & 0x8080808080808080ULL) == 0;
 }
 
-enum class CharClass { Blank, Word, Break, Other };
-
-CharClass classOf(char byte) {
-    const auto c = static_cast<unsigned char>(byte);
-    if (c == ' ' || c == '\t') {
-        return CharClass::Blank;
-    }
-    if (c == '\n' || c == '\r') {
-        return CharClass::Break;
-    }
-    if (c >= 0x80 || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-        c == '_') {
-        return CharClass::Word;
-    }
-    return CharClass::Other;
-}
-
 }  // namespace
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::size_t wordStart(std::string_view text, std::size_t pos) {
-    if (pos >= text.size()) {
-        return text.size();
-    }
-    const CharClass kind = classOf(text[pos]);
-    if (kind == CharClass::Break) {
-        return pos;
-    }
-    while (pos > 0) {
-        const std::size_t before = previousCharBoundary(text, pos);
-        if (classOf(text[before]) != kind) {
-            break;
-        }
-        pos = before;
-    }
-    return pos;
-}
-
-std::size_t wordEnd(std::string_view text, std::size_t pos) {
-    if (pos >= text.size()) {
-        return text.size();
-    }
-    const CharClass kind = classOf(text[pos]);
-    if (kind == CharClass::Break) {
-        return nextCharBoundary(text, pos);
-    }
-    while (pos < text.size() && classOf(text[pos]) == kind) {
-        pos = nextCharBoundary(text, pos);
-    }
-    return pos;
-}
 
 Utf8Char decodeUtf8(std::string_view text, std::size_t pos) {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data()) + pos;
@@ -126,37 +74,9 @@ Utf8Char decodeUtf8(std::string_view text, std::size_t pos) {
     return {kReplacementCharacter, 1};
 }
 
-std::size_t nextCharBoundary(std::string_view text, std::size_t pos) {
-    if (pos >= text.size()) {
-        return text.size();
-    }
-    if (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') {
-        return pos + 2;
-    }
-    return pos + decodeUtf8(text, pos).length;
-}
-
-std::size_t previousCharBoundary(std::string_view text, std::size_t pos) {
-    pos = std::min(pos, text.size());
-    if (pos == 0) {
-        return 0;
-    }
-    if (text[pos - 1] == '\n' && pos >= 2 && text[pos - 2] == '\r') {
-        return pos - 2;
-    }
-    if (isContinuation(static_cast<unsigned char>(text[pos - 1]))) {
-        for (std::size_t k = 2; k <= 4 && k <= pos; ++k) {
-            if (decodeUtf8(text, pos - k).length == static_cast<int>(k)) {
-                return pos - k;
-            }
-        }
-    }
-    return pos - 1;
-}
-
-std::int64_t utf16Length(std::string_view text, std::size_t begin, std::size_t end) {
+std::uint64_t utf16Length(std::string_view text, std::size_t begin, std::size_t end) {
     end = std::min(end, text.size());
-    std::int64_t units = 0;
+    std::uint64_t units = 0;
     std::size_t pos = begin;
     while (pos < end) {
         if (end - pos >= 8 && asciiWord(text.data() + pos)) {
@@ -165,28 +85,25 @@ std::int64_t utf16Length(std::string_view text, std::size_t begin, std::size_t e
             continue;
         }
         const Utf8Char c = decodeUtf8(text, pos);
-        units += c.codePoint >= 0x10000 ? 2 : 1;
+        units += utf16Units(c.codePoint);
         pos += c.length;
     }
     return units;
 }
 
-Utf16Offsets::Utf16Offsets(std::string_view text, const std::stop_token& stop) : text_(text) {
+Utf16Map::Utf16Map(std::string_view text) : text_(text) {
     checkpoints_.reserve(text.size() / kBlockBytes + 1);
     std::size_t pos = 0;
-    std::int64_t units = 0;
+    std::uint64_t units = 0;
     std::size_t nextBlock = 0;
     while (pos < text.size()) {
         if (pos >= nextBlock) {
-            if (stop.stop_requested()) {
-                return;
-            }
             checkpoints_.push_back({pos, units});
             nextBlock += kBlockBytes;
         }
         const std::size_t stop = std::min(nextBlock, text.size());
         if (asciiRun(text.data() + pos, stop - pos)) {
-            units += std::int64_t(stop - pos);
+            units += stop - pos;
             pos = stop;
             continue;
         }
@@ -198,13 +115,13 @@ Utf16Offsets::Utf16Offsets(std::string_view text, const std::stop_token& stop) :
             continue;
         }
         const Utf8Char c = decodeUtf8(text, pos);
-        units += c.codePoint >= 0x10000 ? 2 : 1;
+        units += utf16Units(c.codePoint);
         pos += c.length;
     }
     length_ = units;
 }
 
-std::int64_t Utf16Offsets::toUtf16(std::size_t byteOffset) const {
+std::uint64_t Utf16Map::toUtf16(std::size_t byteOffset) const {
     if (byteOffset >= text_.size()) {
         return length_;
     }
@@ -219,8 +136,8 @@ std::int64_t Utf16Offsets::toUtf16(std::size_t byteOffset) const {
     return from.utf16 + utf16Length(text_, from.byte, byteOffset);
 }
 
-std::size_t Utf16Offsets::toBytes(std::int64_t utf16Offset) const {
-    if (utf16Offset <= 0 || checkpoints_.empty()) {
+std::size_t Utf16Map::toBytes(std::uint64_t utf16Offset) const {
+    if (utf16Offset == 0 || checkpoints_.empty()) {
         return 0;
     }
     if (utf16Offset >= length_) {
@@ -228,10 +145,10 @@ std::size_t Utf16Offsets::toBytes(std::int64_t utf16Offset) const {
     }
     auto it =
         std::upper_bound(checkpoints_.begin(), checkpoints_.end(), utf16Offset,
-                         [](std::int64_t units, const Checkpoint& c) { return units < c.utf16; });
+                         [](std::uint64_t units, const Checkpoint& c) { return units < c.utf16; });
     const Checkpoint& from = *std::prev(it);
     std::size_t pos = from.byte;
-    std::int64_t units = from.utf16;
+    std::uint64_t units = from.utf16;
     while (pos < text_.size()) {
         if (text_.size() - pos >= 8 && units + 8 <= utf16Offset && asciiWord(text_.data() + pos)) {
             pos += 8;
@@ -239,7 +156,7 @@ std::size_t Utf16Offsets::toBytes(std::int64_t utf16Offset) const {
             continue;
         }
         const Utf8Char c = decodeUtf8(text_, pos);
-        const int width = c.codePoint >= 0x10000 ? 2 : 1;
+        const int width = utf16Units(c.codePoint);
         if (units + width > utf16Offset) {
             return pos;
         }
@@ -249,4 +166,4 @@ std::size_t Utf16Offsets::toBytes(std::int64_t utf16Offset) const {
     return text_.size();
 }
 
-}  // namespace tavix::ui
+}  // namespace tavix

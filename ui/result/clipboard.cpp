@@ -1,4 +1,4 @@
-#include "ui/result_clipboard.hpp"
+#include "ui/result/clipboard.hpp"
 
 #include <QByteArray>
 #include <QString>
@@ -16,25 +16,25 @@ const QString kUtf8Text = QStringLiteral("text/plain;charset=utf-8");
 
 }  // namespace
 
-ResultMimeData::ResultMimeData(std::shared_ptr<const std::string> text, std::size_t begin,
-                               std::size_t end)
+ResultMimeData::ResultMimeData(ResultTextPtr text, std::size_t begin, std::size_t end)
     : text_(std::move(text)), begin_(begin), end_(end) {}
 
-std::string_view ResultMimeData::bytes() const {
-    return std::string_view(*text_).substr(begin_, end_ - begin_);
+std::string ResultMimeData::bytes() const {
+    return text_->slice(begin_, end_);
 }
 
 void ResultMimeData::keepOwnCopy() {
-    if (begin_ == 0 && end_ == text_->size()) {
-        return;
+    const std::size_t piece = end_ - begin_;
+    if (text_->memoryUse() <= 2 * piece + 4096) {
+        return;  // the text takes no more room than a copy would
     }
     try {
-        text_ = std::make_shared<const std::string>(bytes());
+        text_ = makePlainText(bytes());
     } catch (const std::bad_alloc&) {
         return;  // no room for the copy: go on sharing the whole text
     }
-    end_ -= begin_;
     begin_ = 0;
+    end_ = piece;
 }
 
 QStringList ResultMimeData::formats() const {
@@ -49,13 +49,20 @@ QVariant ResultMimeData::retrieveData(const QString& mimeType, QMetaType type) c
     if (!hasFormat(mimeType)) {
         return {};
     }
-    const std::string_view piece = bytes();
-    const auto size = static_cast<qsizetype>(piece.size());
     try {
-        if (type.id() == QMetaType::QString) {
-            return QString::fromUtf8(piece.data(), size);
+        if (const auto whole = text_->contiguous()) {
+            const std::string_view piece = whole->substr(begin_, end_ - begin_);
+            if (type.id() == QMetaType::QString) {
+                return QString::fromUtf8(piece.data(), qsizetype(piece.size()));
+            }
+            return QByteArray(piece.data(), qsizetype(piece.size()));
         }
-        return QByteArray(piece.data(), size);
+        QByteArray piece(qsizetype(end_ - begin_), Qt::Uninitialized);
+        text_->reader()->read(begin_, std::span<char>(piece.data(), std::size_t(piece.size())));
+        if (type.id() == QMetaType::QString) {
+            return QString::fromUtf8(piece);
+        }
+        return piece;
     } catch (const std::bad_alloc&) {
         // No room for the paste's copy: it gets nothing, and the program goes on.
         return {};

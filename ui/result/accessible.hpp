@@ -1,5 +1,7 @@
 // What assistive technology sees of the result area: an editable-text object in the read-only
 // state, with Qt's text interface over the result (text, ranges, caret, selection, geometry).
+// Offsets are in UTF-16 code units, which the result text maps to bytes at once, anywhere in
+// it: nothing waits for a pass over the whole text.
 #pragma once
 
 #include <QAccessibleWidget>
@@ -48,12 +50,13 @@ class ResultViewAccessible : public QAccessibleWidget, public QAccessibleTextInt
 
   private:
     ResultView* view() const;
+    std::size_t size() const;
     std::size_t toBytes(int offset) const;
     int toOffset(std::size_t pos) const;
     // The bytes of the text unit (character, word, line...) that holds `pos`.
     std::pair<std::size_t, std::size_t> unitAt(std::size_t pos,
                                                QAccessible::TextBoundaryType boundary) const;
-    // text[begin, end) with its offsets, cut to kTextLimit characters.
+    // The text's bytes [begin, end) with their offsets, cut to kTextLimit characters.
     QString piece(std::size_t begin, std::size_t end, int* startOffset, int* endOffset) const;
 };
 

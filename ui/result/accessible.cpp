@@ -1,13 +1,13 @@
-#include "ui/result_view_accessible.hpp"
+#include "ui/result/accessible.hpp"
 
 #include <QAccessible>
 
 #include <algorithm>
 #include <climits>
-#include <string_view>
+#include <string>
 
-#include "ui/result_text.hpp"
-#include "ui/result_view.hpp"
+#include "ui/result/model/characters.hpp"
+#include "ui/result/result_view.hpp"
 
 namespace tavix::ui {
 
@@ -22,9 +22,9 @@ QAccessibleInterface* resultViewFactory(const QString& className, QObject* objec
     return nullptr;
 }
 
-bool isLineBreak(char c) {
-    return c == '\n' || c == '\r';
-}
+// How far a paragraph is looked for on either side of an offset: a result is usually one
+// long paragraph, which is handed out in pieces anyway.
+constexpr std::size_t kParagraphReach = std::size_t{1} << 20;
 
 }  // namespace
 
@@ -41,6 +41,10 @@ ResultViewAccessible::ResultViewAccessible(ResultView* view)
 
 ResultView* ResultViewAccessible::view() const {
     return static_cast<ResultView*>(widget());
+}
+
+std::size_t ResultViewAccessible::size() const {
+    return view()->text().size();
 }
 
 void* ResultViewAccessible::interface_cast(QAccessible::InterfaceType type) {
@@ -64,22 +68,22 @@ QString ResultViewAccessible::text(QAccessible::Text kind) const {
         if (characterCount() > kTextLimit) {
             return {};
         }
-        const std::string& text = view()->text();
+        const std::string text = view()->bytes(0, size());
         return QString::fromUtf8(text.data(), qsizetype(text.size()));
     }
     return QAccessibleWidget::text(kind);
 }
 
 std::size_t ResultViewAccessible::toBytes(int offset) const {
-    return view()->utf16Offsets().toBytes(offset);
+    return view()->text().byteOffset(std::uint64_t(std::max(offset, 0)));
 }
 
 int ResultViewAccessible::toOffset(std::size_t pos) const {
-    return int(std::min<std::int64_t>(view()->utf16Offsets().toUtf16(pos), INT_MAX));
+    return int(std::min<std::uint64_t>(view()->text().characterOffset(pos), INT_MAX));
 }
 
 int ResultViewAccessible::characterCount() const {
-    return int(std::min<std::int64_t>(view()->utf16Offsets().length(), INT_MAX));
+    return int(std::min<std::uint64_t>(view()->text().length(), INT_MAX));
 }
 
 void ResultViewAccessible::selection(int selectionIndex, int* startOffset, int* endOffset) const {
@@ -132,8 +136,8 @@ QString ResultViewAccessible::piece(std::size_t begin, std::size_t end, int* sta
     if (endOffset) {
         *endOffset = stop;
     }
-    const std::string_view text = view()->text();
-    return QString::fromUtf8(text.data() + begin, qsizetype(end - begin));
+    const std::string bytes = view()->bytes(begin, end);
+    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
 }
 
 QString ResultViewAccessible::text(int startOffset, int endOffset) const {
@@ -148,11 +152,11 @@ QString ResultViewAccessible::text(int startOffset, int endOffset) const {
 
 std::pair<std::size_t, std::size_t> ResultViewAccessible::unitAt(
     std::size_t pos, QAccessible::TextBoundaryType boundary) const {
-    const std::string_view text = view()->text();
+    TextSource& text = view()->layout().text();
     const std::size_t size = text.size();
     switch (boundary) {
         case QAccessible::CharBoundary:
-            return {pos, pos < size ? pos + decodeUtf8(text, pos).length : size};
+            return {pos, nextCharBoundary(text, pos)};
         case QAccessible::WordBoundary: {
             const std::size_t start = wordStart(text, pos);
             return {start, wordEnd(text, start)};
@@ -163,13 +167,18 @@ std::pair<std::size_t, std::size_t> ResultViewAccessible::unitAt(
         }
         case QAccessible::SentenceBoundary:
         case QAccessible::ParagraphBoundary: {
-            // A paragraph ends with its line break; the result is usually one long paragraph.
+            // A paragraph ends with its line break.
+            if (!view()->text().hasLineBreaks()) {
+                return {0, size};
+            }
             std::size_t start = std::min(pos, size);
-            while (start > 0 && !isLineBreak(text[start - 1])) {
+            const std::size_t farBack = start > kParagraphReach ? start - kParagraphReach : 0;
+            while (start > farBack && !isLineBreak(text.at(start - 1))) {
                 --start;
             }
             std::size_t end = std::min(pos, size);
-            while (end < size && !isLineBreak(text[end])) {
+            const std::size_t farOn = std::min(size, end + kParagraphReach);
+            while (end < farOn && !isLineBreak(text.at(end))) {
                 ++end;
             }
             return {start, nextCharBoundary(text, end)};
@@ -182,14 +191,13 @@ std::pair<std::size_t, std::size_t> ResultViewAccessible::unitAt(
 
 QString ResultViewAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType boundary,
                                            int* startOffset, int* endOffset) const {
-    const std::size_t size = view()->text().size();
     std::size_t pos = toBytes(offset);
-    if (pos >= size && boundary != QAccessible::NoBoundary) {
-        if (boundary != QAccessible::LineBoundary || size == 0) {
+    if (pos >= size() && boundary != QAccessible::NoBoundary) {
+        if (boundary != QAccessible::LineBoundary || size() == 0) {
             *startOffset = *endOffset = characterCount();
             return {};
         }
-        pos = size;  // the last line
+        pos = size();  // the last line
     }
     const auto [begin, end] = unitAt(pos, boundary);
     return piece(begin, end, startOffset, endOffset);
@@ -197,33 +205,27 @@ QString ResultViewAccessible::textAtOffset(int offset, QAccessible::TextBoundary
 
 QString ResultViewAccessible::textBeforeOffset(int offset, QAccessible::TextBoundaryType boundary,
                                                int* startOffset, int* endOffset) const {
-    const std::string_view text = view()->text();
-    const std::size_t pos = std::min(toBytes(offset), text.size());
-    const std::size_t here = boundary == QAccessible::CharBoundary || pos >= text.size()
-                                 ? pos
-                                 : unitAt(pos, boundary).first;
+    const std::size_t pos = std::min(toBytes(offset), size());
+    const std::size_t here =
+        boundary == QAccessible::CharBoundary || pos >= size() ? pos : unitAt(pos, boundary).first;
     if (here == 0 || boundary == QAccessible::NoBoundary) {
         *startOffset = *endOffset = 0;
         return {};
     }
-    std::size_t before = here - 1;  // the start of the character before
-    while (before > 0 && (static_cast<unsigned char>(text[before]) & 0xC0) == 0x80) {
-        --before;
-    }
+    const std::size_t before = previousCharBoundary(view()->layout().text(), here);
     const auto [begin, end] = unitAt(before, boundary);
     return piece(begin, end, startOffset, endOffset);
 }
 
 QString ResultViewAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryType boundary,
                                               int* startOffset, int* endOffset) const {
-    const std::size_t size = view()->text().size();
     const std::size_t pos = toBytes(offset);
-    if (pos >= size || boundary == QAccessible::NoBoundary) {
+    if (pos >= size() || boundary == QAccessible::NoBoundary) {
         *startOffset = *endOffset = characterCount();
         return {};
     }
     const std::size_t after = unitAt(pos, boundary).second;
-    if (after >= size) {
+    if (after >= size()) {
         *startOffset = *endOffset = characterCount();
         return {};
     }
@@ -232,7 +234,7 @@ QString ResultViewAccessible::textAfterOffset(int offset, QAccessible::TextBound
 }
 
 QRect ResultViewAccessible::characterRect(int offset) const {
-    const QRect box = view()->characterRect(toBytes(offset));
+    const QRect box = view()->characterRect(toBytes(offset)).toAlignedRect();
     if (box.isEmpty()) {
         return {};
     }

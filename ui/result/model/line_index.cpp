@@ -1,9 +1,12 @@
-#include "ui/result_line_index.hpp"
+#include "ui/result/model/line_index.hpp"
 
 #include <chrono>
 #include <exception>
 #include <new>
 #include <system_error>
+
+#include "ui/result/model/line_breaker.hpp"
+#include "ui/result/model/text_source.hpp"
 
 namespace tavix::ui {
 
@@ -14,9 +17,12 @@ constexpr auto kProgressInterval = std::chrono::milliseconds(40);
 
 }  // namespace
 
-LineIndex::LineIndex(std::shared_ptr<const std::string> text, const LayoutFont& font,
-                     Width lineWidth, std::function<void()> progress)
-    : text_(std::move(text)), font_(font), lineWidth_(lineWidth), progress_(std::move(progress)) {
+LineIndex::LineIndex(ResultTextPtr text, const CharWidths& widths, Width lineWidth,
+                     std::function<void()> progress)
+    : text_(std::move(text)),
+      widths_(widths.copy()),
+      lineWidth_(lineWidth),
+      progress_(std::move(progress)) {
     // Every line but the last takes at least one byte.
     const std::size_t maxSamples = text_->size() / kLinesPerSample + 2;
     blocks_.resize(maxSamples / kBlock + 1);
@@ -24,10 +30,10 @@ LineIndex::LineIndex(std::shared_ptr<const std::string> text, const LayoutFont& 
     if (text_->size() > kSynchronousBytes) {
         try {
             thread_ = std::jthread([this](std::stop_token stop) { run(stop); });
-            return;
         } catch (const std::system_error&) {
-            // No thread to be had: the window waits for the layout instead.
+            // No thread to be had: the window goes on estimating.
         }
+        return;
     }
     run(std::stop_token());
 }
@@ -72,8 +78,8 @@ void LineIndex::run(const std::stop_token& stop) noexcept {
     try {
         layOut(stop);
     } catch (const std::bad_alloc&) {
-        // No memory for more line starts: the layout stays where it got to, and the window
-        // goes on estimating the lines past it, as while a layout is under way.
+        // No memory for more line starts or for the text: the layout stays where it got to,
+        // and the window goes on estimating the lines past it, as while a layout is under way.
         if (stop.stop_possible()) {
             report();
         }
@@ -81,15 +87,14 @@ void LineIndex::run(const std::stop_token& stop) noexcept {
 }
 
 void LineIndex::layOut(const std::stop_token& stop) {
-    // Character widths are measured with a font of this thread's own.
-    CharWidths widths(font_);
-    const LineBreaker breaker(*text_, widths, lineWidth_);
+    TextSource text(text_, kStreamChunk);
+    const LineBreaker breaker(*widths_, lineWidth_);
     const bool reporting = stop.stop_possible();  // only on the layout thread
     auto lastReport = std::chrono::steady_clock::now();
     std::size_t pos = 0;
     std::int64_t lines = 0;
     for (;;) {
-        const LineSpan line = breaker.line(pos);
+        const LineSpan line = breaker.line(text, pos);
         ++lines;
         if (line.last) {
             break;

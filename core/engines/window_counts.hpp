@@ -1,0 +1,19 @@
+// How many primes every whole sieve window below 2147483647 holds: a table made once by a
+// plain sieve of Eratosthenes and checked against one by the tests. A listing counts the
+// windows it covers whole from here, and sieves only the windows it covers in part, so that
+// its text is laid out at once even for the whole range.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace tavix {
+
+// The primes from 7 up in the numbers of window `window`, when every number of the window
+// lies below 2147483648; nothing otherwise.
+std::optional<std::uint64_t> primesInWholeWindow(std::uint64_t window);
+
+// The windows the table covers: 0 to kCountedWindows − 1.
+inline constexpr std::uint64_t kCountedWindows = 2184;
+
+}  // namespace tavix

@@ -1,0 +1,219 @@
+// Saving a result to a file: the file appears whole, with exactly the text's bytes, or not at
+// all; on a cancel, a full disk (the process's file size limit) or a folder the user may not
+// write in, an existing file is left as it was and no new file stays behind.
+#include "ui/result/model/save_file.hpp"
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "model_support.hpp"
+
+namespace tavix::ui {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string contentsOf(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void write(const fs::path& file, const std::string& bytes) {
+    std::ofstream(file, std::ios::binary) << bytes;
+}
+
+// A folder of its own for each test, holding an earlier "primos.txt".
+class SaveFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char name[] = "/tmp/tavix-save-XXXXXX";
+        ASSERT_NE(mkdtemp(name), nullptr);
+        folder = name;
+        target = folder / "primos.txt";
+        write(target, kEarlier);
+    }
+    void TearDown() override {
+        fs::permissions(folder, fs::perms::owner_all);
+        fs::remove_all(folder);
+    }
+    // Only the earlier file, as it was.
+    void expectUntouched() {
+        EXPECT_EQ(contentsOf(target), kEarlier);
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1)
+            << "a new file stayed behind";
+    }
+    // Runs `save` in a child process (for limits and users that must not touch this one) and
+    // returns what it returned.
+    static SaveOutcome inChild(const std::function<SaveOutcome()>& save) {
+        int pipe[2];
+        if (::pipe(pipe) != 0) {
+            return {SaveOutcome::Status::Failed, -1};
+        }
+        const pid_t child = fork();
+        if (child == 0) {
+            ::close(pipe[0]);
+            const SaveOutcome outcome = save();
+            const int message[2] = {int(outcome.status), outcome.error};
+            const bool sent = ::write(pipe[1], message, sizeof message) == sizeof message;
+            _exit(sent ? 0 : 1);
+        }
+        ::close(pipe[1]);
+        int message[2] = {-1, -1};
+        const bool read = ::read(pipe[0], message, sizeof message) == sizeof message;
+        ::close(pipe[0]);
+        int status = 0;
+        waitpid(child, &status, 0);
+        if (!read || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            return {SaveOutcome::Status::Failed, -1};
+        }
+        return {SaveOutcome::Status(message[0]), message[1]};
+    }
+
+    static constexpr const char* kEarlier = "um arquivo que estava aqui\n";
+    fs::path folder;
+    fs::path target;
+};
+
+TEST_F(SaveFileTest, TheWholeTextReplacesTheFile) {
+    const ResultTextPtr text = testing::listingText("0", "3000000");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    SaveControl control;
+    const SaveOutcome outcome = saveText(text, target, control);
+    ASSERT_EQ(outcome.status, SaveOutcome::Status::Saved) << outcome.error;
+    EXPECT_EQ(contentsOf(target), text->toString());
+    EXPECT_EQ(control.written.load(), text->size());
+    // The file keeps its permissions, and nothing else is left in the folder.
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+
+    // A new file, and a fixed answer kept whole in memory.
+    const fs::path other = folder / "outro.txt";
+    const ResultTextPtr answer = makePlainText("Total de 2 números primos: 2, 3");
+    ASSERT_EQ(saveText(answer, other, control).status, SaveOutcome::Status::Saved);
+    EXPECT_EQ(contentsOf(other), "Total de 2 números primos: 2, 3");
+}
+
+// A large text goes straight to the disk, past the system's cache, where the file system
+// allows it, and through the cache where it does not (a file system in memory).
+TEST_F(SaveFileTest, ALargeTextIsSavedWholeOnAnyFileSystem) {
+    const ResultTextPtr text = testing::listingText("0", "80000000");
+    ASSERT_GT(text->size(), std::uint64_t{32} << 20);
+    const std::string whole = text->toString();
+    std::vector<fs::path> folders{folder};
+    char inMemory[] = "/dev/shm/tavix-save-XXXXXX";
+    if (fs::is_directory("/dev/shm") && mkdtemp(inMemory) != nullptr) {
+        folders.push_back(inMemory);
+    }
+    for (const fs::path& where : folders) {
+        SaveControl control;
+        const fs::path file = where / "primos.txt";
+        ASSERT_EQ(saveText(text, file, control).status, SaveOutcome::Status::Saved) << where;
+        EXPECT_TRUE(contentsOf(file) == whole) << where;
+    }
+    if (folders.size() > 1) {
+        fs::remove_all(folders.back());
+    }
+}
+
+// Saving over a link writes the file it points to, and the link stays.
+TEST_F(SaveFileTest, ALinkKeepsPointingToTheSavedFile) {
+    const fs::path link = folder / "atalho.txt";
+    fs::create_symlink(target, link);
+    SaveControl control;
+    ASSERT_EQ(saveText(makePlainText("2, 3, 5"), link, control).status, SaveOutcome::Status::Saved);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(contentsOf(target), "2, 3, 5");
+}
+
+TEST_F(SaveFileTest, ACancelMidwayLeavesTheFileAsItWas) {
+    const ResultTextPtr text = testing::listingText("0", "2147483647");
+    SaveControl control;
+    std::jthread canceller([&] {
+        while (control.written.load() == 0) {
+            std::this_thread::yield();
+        }
+        control.cancel = true;
+    });
+    const SaveOutcome outcome = saveText(text, target, control);
+    EXPECT_EQ(outcome.status, SaveOutcome::Status::Cancelled);
+    EXPECT_LT(control.written.load(), text->size());
+    expectUntouched();
+}
+
+// A disk that fills up: the process may write no more than 5 MiB to a file. Through the
+// system's cache, and straight to the disk.
+TEST_F(SaveFileTest, AFullDiskLeavesTheFileAsItWas) {
+    for (const char* last : {"10000000", "80000000"}) {
+        const ResultTextPtr text = testing::listingText("0", last);
+        const std::string path = target;
+        const SaveOutcome outcome = inChild([&] {
+            const rlimit small{5 << 20, 5 << 20};
+            if (setrlimit(RLIMIT_FSIZE, &small) != 0) {
+                return SaveOutcome{SaveOutcome::Status::Failed, -2};
+            }
+            SaveControl control;
+            return saveText(text, path, control);
+        });
+        EXPECT_EQ(outcome.status, SaveOutcome::Status::Failed) << last;
+        EXPECT_EQ(outcome.error, EFBIG) << last;
+        expectUntouched();
+    }
+}
+
+// A folder the user may not write in. As root, the save runs as another user.
+TEST_F(SaveFileTest, AFolderWithoutPermissionLeavesTheFileAsItWas) {
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                fs::perms::group_exec | fs::perms::others_read |
+                                fs::perms::others_exec);
+    const std::string path = target;
+    const SaveOutcome outcome = inChild([&] {
+        if (geteuid() == 0 && setuid(65534) != 0) {  // nobody
+            return SaveOutcome{SaveOutcome::Status::Failed, -2};
+        }
+        SaveControl control;
+        return saveText(makePlainText("2, 3"), path, control);
+    });
+    EXPECT_EQ(outcome.status, SaveOutcome::Status::Failed);
+    EXPECT_EQ(outcome.error, EACCES);
+    expectUntouched();
+
+    SaveControl control;
+    const SaveOutcome missing =
+        saveText(makePlainText("2"), folder / "nada" / "primos.txt", control);
+    EXPECT_EQ(missing.status, SaveOutcome::Status::Failed);
+    EXPECT_EQ(missing.error, ENOENT);
+}
+
+TEST(SaveFailureCause, ThePortugueseCauseOfEachError) {
+    const struct {
+        int error;
+        const char* cause;
+    } cases[] = {
+        {ENOSPC, "não há espaço livre no disco"},
+        {EFBIG, "o arquivo ficaria maior do que o sistema permite"},
+        {EACCES, "não há permissão para gravar nesta pasta"},
+        {EROFS, "o disco ou a pasta só permite leitura"},
+        {ENOENT, "a pasta não existe"},
+        {EIO, "ocorreu um erro de leitura ou gravação no disco"},
+        {ENOMEM, "não há memória suficiente"},
+        {EXDEV, "o sistema informou o erro número 18"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(saveFailureCause(c.error), c.cause);
+    }
+}
+
+}  // namespace
+}  // namespace tavix::ui

@@ -1,0 +1,29 @@
+// What the listing writes, worked out the short way: every candidate stepped exactly as the
+// loop steps it (n := n + 1 on doubles), and tested through its value rounded half to even by
+// trial division up to its square root. For intervals too long for the literal loop.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/number_values.hpp"
+
+namespace tavix::testing {
+
+struct ListingReference {
+    std::string list;         // the primes found, ", " between them
+    std::uint64_t count = 0;  // how many
+    bool overflows = false;   // a candidate rounded past 2147483647
+    // The text of txt: the list behind its count line, or the list alone after an overflow.
+    std::string text() const;
+};
+
+// The candidates from `first` (at least 5) to `last`.
+ListingReference referenceListing(double first, double last, const NumberFormat& format);
+
+// The count line in front of a list, as the window shows it.
+std::string withCountLine(std::uint64_t count, const std::string& list);
+
+bool isPrimeNumber(std::int64_t m);
+
+}  // namespace tavix::testing

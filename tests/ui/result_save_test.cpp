@@ -1,0 +1,210 @@
+// "Salvar como…" in the result area: the Portuguese dialog offering primos.txt in the user's
+// documents folder, the file written exactly as shown, the progress with "Cancelar" for a long
+// save, and a failure told in a message box while an existing file stays as it was.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <sys/resource.h>
+
+#include "core/computations.hpp"
+#include "support/qt_helpers.hpp"
+#include "support/recording_window.hpp"
+#include "ui/result/result_view.hpp"
+#include "ui/result/save_dialog.hpp"
+
+using tavix::ResultTextPtr;
+using tavix::ui::ResultView;
+
+namespace {
+
+ResultTextPtr primesFrom(const char* first, const char* last) {
+    tavix::testing::RecordingWindow window(tavix::testing::withInterval(first, last));
+    window.recording = false;
+    window.makeWholeText = false;
+    tavix::cmdCalc_Click(window, tavix::fullStopFormat());
+    return window.result;
+}
+
+QByteArray contentsOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+}
+
+// Runs `handle` on the first modal window of type T that comes up within the time given.
+template <typename T>
+void whenModal(std::function<void(T&)> handle) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, handle] {
+        if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            if (window->isVisible()) {
+                timer->stop();
+                timer->deleteLater();
+                handle(*window);
+            }
+        }
+    });
+    timer->start();
+}
+
+}  // namespace
+
+class ResultSaveTest : public QObject {
+    Q_OBJECT
+
+  private:
+    QTemporaryDir home;
+    QString documents;
+    QString earlier;  // a file that was there before every save
+    std::unique_ptr<ResultView> view;
+
+    void show(ResultTextPtr text) {
+        view = std::make_unique<ResultView>();
+        view->resize(600, 400);
+        view->setText(std::move(text));
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        view->setFocus();
+    }
+    // Only the earlier file in the documents folder, as it was.
+    void expectUntouched() {
+        QCOMPARE(contentsOf(earlier), QByteArray("antes\n"));
+        QCOMPARE(QDir(documents).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("primos.txt")});
+    }
+
+  private slots:
+    void initTestCase() {
+        QVERIFY(home.isValid());
+        // The user's folders are looked up under HOME each time.
+        qputenv("HOME", QFile::encodeName(home.path()));
+        qunsetenv("XDG_CONFIG_HOME");
+        documents = home.filePath(QStringLiteral("Documents"));
+        QVERIFY(QDir().mkpath(documents));
+    }
+
+    void init() {
+        earlier = QDir(documents).filePath(QStringLiteral("primos.txt"));
+        QFile file(earlier);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("antes\n");
+    }
+
+    void cleanup() { view.reset(); }
+
+    // Ctrl+S: Qt's own dialog (whatever the desktop), in Portuguese, offering primos.txt in the
+    // documents folder; accepted, it replaces the file with the result.
+    void ctrlSSavesWhereTheDialogSays() {
+        const ResultTextPtr text = primesFrom("0", "1000000");
+        show(text);
+        QCOMPARE(tavix::ui::defaultSavePath(), QDir(documents).filePath("primos.txt"));
+        QStringList seen;
+        whenModal<QFileDialog>([&seen](QFileDialog& dialog) {
+            seen << dialog.windowTitle()
+                 << QString::number(dialog.testOption(QFileDialog::DontUseNativeDialog))
+                 << QString::number(dialog.acceptMode() == QFileDialog::AcceptSave)
+                 << dialog.directory().absolutePath()
+                 << dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text()
+                 << dialog.labelText(QFileDialog::Accept) << dialog.labelText(QFileDialog::Reject)
+                 << dialog.nameFilters().join(u';');
+            static_cast<QDialog&>(dialog).accept();  // the file offered, which is there already
+        });
+        whenModal<QMessageBox>([](QMessageBox& question) {
+            question.button(QMessageBox::Yes)->click();  // replace it
+        });
+        QTest::keyClick(view.get(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(seen,
+                 (QStringList{"Salvar como", "1", "1", documents, "primos.txt", "Salvar",
+                              "Cancelar", "Arquivos de texto (*.txt);Todos os arquivos (*)"}));
+        QCOMPARE(contentsOf(earlier), QByteArray::fromStdString(text->toString()));
+        QCOMPARE(QDir(documents).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("primos.txt")});
+    }
+
+    // From the context menu, to a new file; a dialog cancelled writes nothing.
+    void theContextMenuSavesToo() {
+        show(tavix::makePlainText("Total de 2 números primos: 2, 3"));
+        const QString other = QDir(documents).filePath(QStringLiteral("lista.txt"));
+        whenModal<QFileDialog>([&other](QFileDialog& dialog) {
+            dialog.selectFile(other);
+            static_cast<QDialog&>(dialog).accept();
+        });
+        std::unique_ptr<QMenu> menu(view->createContextMenu(nullptr));
+        menu->actions().last()->trigger();
+        QCOMPARE(contentsOf(other), QByteArray("Total de 2 números primos: 2, 3"));
+        QFile::remove(other);
+
+        whenModal<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
+        view->saveAs();
+        expectUntouched();
+    }
+
+    // The whole range takes seconds: the progress shows, "Cancelar" stops it, and the file
+    // that was there stays.
+    void aLongSaveCanBeCancelled() {
+        show(primesFrom("0", "2147483647"));
+        QString label;
+        whenModal<QProgressDialog>([&label](QProgressDialog& progress) {
+            label = progress.labelText();
+            QTimer::singleShot(200, &progress, [&progress] {
+                QVERIFY(progress.value() > 0);
+                progress.findChild<QAbstractButton*>()->click();  // "Cancelar"
+            });
+        });
+        tavix::testing::MessageBoxAnswerer noMessage(
+            [](QMessageBox& box) { QFAIL(qPrintable("message: " + box.text())); });
+        QVERIFY(!tavix::ui::saveResultTo(view.get(), view->sharedText(), earlier));
+        QCOMPARE(label,
+                 QStringLiteral("Salvando o resultado em \u201C%1\u201D\u2026").arg(earlier));
+        expectUntouched();
+    }
+
+    // A disk that fills up (here, the file size the process may write) and a folder that does
+    // not exist: a message names the file and the cause; the file that was there stays.
+    void failuresAreToldAndChangeNothing() {
+        show(primesFrom("0", "10000000"));
+        QStringList messages;
+        tavix::testing::MessageBoxAnswerer answerer([&messages](QMessageBox& box) {
+            messages << box.windowTitle() + " | " + box.text() + " | " +
+                            QString::number(int(box.icon()));
+        });
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        const rlimit small{1 << 20, old.rlim_max};
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const bool saved = tavix::ui::saveResultTo(view.get(), view->sharedText(), earlier);
+        setrlimit(RLIMIT_FSIZE, &old);
+        QVERIFY(!saved);
+        expectUntouched();
+
+        const QString nowhere = QDir(documents).filePath(QStringLiteral("nada/primos.txt"));
+        QVERIFY(!tavix::ui::saveResultTo(view.get(), view->sharedText(), nowhere));
+        const QString critical = QString::number(int(QMessageBox::Critical));
+        QCOMPARE(messages,
+                 (QStringList{
+                     QStringLiteral("Tavix | Não foi possível salvar o arquivo \u201C%1\u201D: o "
+                                    "arquivo ficaria maior do que o sistema permite. | %2")
+                         .arg(earlier, critical),
+                     QStringLiteral("Tavix | Não foi possível salvar o arquivo \u201C%1\u201D: a "
+                                    "pasta não existe. | %2")
+                         .arg(nowhere, critical)}));
+        // The program goes on: the next save works.
+        QVERIFY(tavix::ui::saveResultTo(view.get(), view->sharedText(), earlier));
+        QCOMPARE(contentsOf(earlier).size(), qsizetype(5891726));
+    }
+};
+
+QTEST_MAIN(ResultSaveTest)
+#include "result_save_test.moc"

@@ -1,0 +1,25 @@
+// Walking the result text by characters and by words.
+#pragma once
+
+#include <cstddef>
+
+#include "ui/result/model/text_source.hpp"
+
+namespace tavix::ui {
+
+// The offset of the character after / before the one at `pos`. A carriage return followed by a
+// line feed counts as one character here, so that the caret never stops between the two.
+std::size_t nextCharBoundary(TextSource& text, std::size_t pos);
+std::size_t previousCharBoundary(TextSource& text, std::size_t pos);
+// `pos` if it is a character boundary, otherwise the start of the character holding it.
+std::size_t snapToChar(TextSource& text, std::size_t pos);
+
+// Words, for double-click and Ctrl+arrow: runs of letters and digits (any non-ASCII character
+// counts as a letter), runs of blanks, runs of other marks; a line break stands alone.
+// wordStart(pos) and wordEnd(pos) bound the run holding the character at `pos`.
+std::size_t wordStart(TextSource& text, std::size_t pos);
+std::size_t wordEnd(TextSource& text, std::size_t pos);
+bool isBlank(char c);
+bool isLineBreak(char c);
+
+}  // namespace tavix::ui

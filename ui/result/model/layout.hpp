@@ -1,0 +1,112 @@
+// The lines of the result area and the scrolling over them, without a widget: given the text,
+// the character widths, the width of a line and how many lines the view holds, it says which
+// lines are in sight, where any line starts, and moves the view by lines, to a line, to the
+// end, or to where a position shows.
+//
+// The line index is built on a thread of its own; until it is complete, the line count is an
+// estimate and a place the index has not reached is wrapped on the spot from a nearby blank
+// (a provisional top line), which becomes exact when the index gets there.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "core/result_text.hpp"
+#include "ui/result/model/char_widths.hpp"
+#include "ui/result/model/line_breaker.hpp"
+#include "ui/result/model/line_index.hpp"
+#include "ui/result/model/text_source.hpp"
+
+namespace tavix::ui {
+
+class ResultLayout {
+  public:
+    // Lines wrapped on the spot to answer a question the index has not reached yet.
+    static constexpr std::int64_t kMaxWalkLines = 4096;
+
+    // `notice(generation)` runs on the layout thread when the index makes progress; the owner
+    // answers with indexProgressed(generation) on its own thread. `moved` runs whenever the
+    // top line or the line count may have changed.
+    ResultLayout(std::function<void(std::uint64_t generation)> notice, std::function<void()> moved);
+    ~ResultLayout();
+
+    // A new text: the view goes back to the first line, and the lines are laid out again at
+    // the next setView().
+    void setText(ResultTextPtr text);
+    // New character widths: the lines are laid out again.
+    void setWidths(std::unique_ptr<CharWidths> widths);
+    // The room for the characters of a line, and how many lines fit in the view whole.
+    // Lays the lines out again when the width changes, keeping the top line's text in sight.
+    void setView(Width lineWidth, int rows);
+    void indexProgressed(std::uint64_t generation);
+
+    TextSource& text() { return *source_; }
+    std::size_t size() const { return source_->size(); }
+    CharWidths& widths() { return *widths_; }
+    LineBreaker breaker() const { return LineBreaker(*widths_, lineWidth_); }
+    bool laidOut() const { return index_ != nullptr; }
+    bool complete() const { return index_ && index_->complete(); }
+    // Waits for the index and takes in what it found.
+    void waitForIndex();
+    std::size_t indexMemoryUse() const { return index_ ? index_->memoryUse() : 0; }
+
+    Width lineWidth() const { return lineWidth_; }
+    int rows() const { return rows_; }
+    // Until the index is complete, an estimate.
+    std::int64_t lineCount() const;
+    std::int64_t maxTopLine() const;
+    // The line at the top of the view, its start, and whether its number is exact.
+    std::int64_t topLine() const { return topLine_; }
+    std::size_t top() const { return top_; }
+    bool topExact() const { return topExact_; }
+
+    // Whether the text wraps into at most `rows` lines of `lineWidth`.
+    bool fits(Width lineWidth, int rows);
+    // Up to `count` lines from the one that starts at `start`.
+    std::vector<LineSpan> linesFrom(std::size_t start, int count);
+    // The lines in sight from the top: `count` of them, or fewer at the end.
+    std::vector<LineSpan> visibleLines(int count) { return linesFrom(top_, count); }
+    // The line holding `pos`, waiting for the index if need be.
+    LineSpan lineHolding(std::size_t pos);
+
+    void scrollToLine(std::int64_t line);
+    // Returns how many lines the view moved (negative: up).
+    std::int64_t scrollLines(std::int64_t delta);
+    void scrollToEnd();
+    // Scrolls as little as needed for the line holding `pos` to be in sight.
+    void ensureVisible(std::size_t pos);
+
+  private:
+    void restartIndex();
+    std::optional<std::int64_t> exactLineOf(std::size_t pos);
+    std::optional<std::size_t> exactLineStart(std::int64_t line);
+    double bytesPerLine() const;
+    std::size_t maxBytesPerLine() const;
+    std::size_t guessLineStart(std::size_t pos);
+    std::vector<std::size_t> provisionalStarts(std::size_t from, std::size_t to);
+    void setTopExact(std::size_t start, std::int64_t line);
+    void setTopProvisional(std::size_t start, std::int64_t lineGuess);
+    std::int64_t lineGuess(std::size_t pos) const;
+    void showLineHolding(std::size_t pos);
+
+    std::function<void(std::uint64_t)> notice_;
+    std::function<void()> moved_;
+    std::unique_ptr<TextSource> source_;
+    std::unique_ptr<CharWidths> widths_;
+    Width lineWidth_ = -1;  // -1: not laid out yet
+    int rows_ = 1;
+    std::unique_ptr<LineIndex> index_;
+    std::uint64_t generation_ = 0;
+    double firstLinesBytesPerLine_ = 1;
+
+    std::size_t top_ = 0;
+    std::int64_t topLine_ = 0;
+    bool topExact_ = true;
+    bool followEnd_ = false;  // show the end once the index gets there
+};
+
+}  // namespace tavix::ui

@@ -1,0 +1,263 @@
+#include "ui/result/model/save_file.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <new>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "ui/result/model/chunk_stream.hpp"
+
+namespace tavix::ui {
+
+namespace {
+
+// A file descriptor closed when it goes out of scope.
+class File {
+  public:
+    explicit File(int fd) : fd_(fd) {}
+    ~File() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    int get() const { return fd_; }
+    // Closes it, returning the error number of a failed close (a late write error), or 0.
+    int close() {
+        const int result = ::close(fd_);
+        fd_ = -1;
+        return result == 0 || errno == EINTR ? 0 : errno;
+    }
+
+  private:
+    int fd_;
+};
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A new file beside the target, with a name no other file has: "<target>.<random>.tmp". Made
+// for reading and writing by whoever may, as any new file (the umask applies).
+int createTemporary(const std::string& path, int flags, std::string* temporary) {
+    std::random_device seed;
+    std::mt19937 random(seed());
+    const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = path + ".";
+        for (int i = 0; i < 8; ++i) {
+            name += letters[random() % (sizeof letters - 1)];
+        }
+        name += ".tmp";
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | flags, 0666);
+        if (fd >= 0 || errno != EEXIST) {
+            *temporary = std::move(name);
+            return fd;
+        }
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+int writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return 0;
+}
+
+// Texts from this size on are written straight to the disk.
+constexpr std::uint64_t kDirectFrom = std::uint64_t{32} << 20;
+// The unit of such writes: their size and their place in the file are multiples of it.
+constexpr std::size_t kDirectBlock = 4096;
+
+// Writes a large text straight to the disk, past the system's cache: on many machines copying
+// a gigabyte through the cache costs more than writing it to the disk, and it would push out
+// what other programs keep there. Whole blocks go straight; the last few bytes, and all of
+// them on a file system that refuses, go the usual way.
+class Output {
+  public:
+    Output(int fd, bool direct) : fd_(fd), direct_(direct) {}
+    ~Output() { std::free(aligned_); }
+    Output(const Output&) = delete;
+    Output& operator=(const Output&) = delete;
+
+    // Returns the system's error number of a failed write, or 0.
+    int write(std::string_view bytes) {
+        while (direct_ && bytes.size() >= kDirectBlock) {
+            const std::size_t n =
+                std::min(bytes.size(), kAlignedBytes) / kDirectBlock * kDirectBlock;
+            if (!aligned_ &&
+                !(aligned_ = static_cast<char*>(std::aligned_alloc(kDirectBlock, kAlignedBytes)))) {
+                stopDirect();
+                break;
+            }
+            std::memcpy(aligned_, bytes.data(), n);
+            const ssize_t written = ::write(fd_, aligned_, n);
+            if (written < 0 && errno == EINTR) {
+                continue;
+            }
+            if (written < 0 && errno != EINVAL) {
+                return errno;
+            }
+            if (written <= 0 || std::size_t(written) % kDirectBlock != 0) {
+                stopDirect();  // refused, or cut short off a block: the usual way from here
+            }
+            bytes.remove_prefix(std::size_t(std::max<ssize_t>(written, 0)));
+        }
+        if (direct_ && !bytes.empty()) {
+            stopDirect();
+        }
+        return writeAll(fd_, bytes);
+    }
+
+  private:
+    static constexpr std::size_t kAlignedBytes = std::size_t{4} << 20;
+
+    void stopDirect() {
+        direct_ = false;
+        ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_DIRECT);
+    }
+
+    int fd_;
+    bool direct_;
+    char* aligned_ = nullptr;
+};
+
+SaveOutcome failed(int error) {
+    return {SaveOutcome::Status::Failed, error};
+}
+
+}  // namespace
+
+SaveOutcome saveText(const ResultTextPtr& text, const std::string& target, SaveControl& control) {
+    // A file that grows past the process's size limit fails its write with EFBIG instead of
+    // ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+
+    // Saving over a symbolic link replaces the file it points to, not the link.
+    std::string path = target;
+    struct stat link {};
+    if (::lstat(target.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        if (char* resolved = ::realpath(target.c_str(), nullptr)) {
+            path = resolved;
+            std::free(resolved);
+        }
+    }
+
+    std::string temporary;
+    const bool direct = text->size() >= kDirectFrom;
+    int fd = createTemporary(path, direct ? O_DIRECT : 0, &temporary);
+    if (fd < 0 && direct && errno == EINVAL) {
+        fd = createTemporary(path, 0,
+                             &temporary);  // a file system that writes only through its cache
+    }
+    File file(fd);
+    if (file.get() < 0) {
+        return failed(errno);
+    }
+    // From here on, every way out but success removes the new file.
+    struct Remover {
+        const std::string& name;
+        bool keep = false;
+        ~Remover() {
+            if (!keep) {
+                ::unlink(name.c_str());
+            }
+        }
+    } remover{temporary};
+
+    // An existing target keeps its permissions.
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0) {
+        ::fchmod(file.get(), existing.st_mode & 07777);
+    }
+
+    try {
+        ChunkStream chunks(text);
+        Output output(file.get(), direct);
+        for (std::string_view chunk = chunks.next(); !chunk.empty(); chunk = chunks.next()) {
+            if (control.cancel.load()) {
+                return {SaveOutcome::Status::Cancelled, 0};
+            }
+            if (const int error = output.write(chunk)) {
+                return failed(error);
+            }
+            control.written += chunk.size();
+        }
+    } catch (const std::bad_alloc&) {
+        return failed(ENOMEM);
+    }
+    if (control.cancel.load()) {
+        return {SaveOutcome::Status::Cancelled, 0};
+    }
+    if (::fsync(file.get()) != 0) {
+        return failed(errno);
+    }
+    if (const int error = file.close()) {
+        return failed(error);
+    }
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        return failed(errno);
+    }
+    remover.keep = true;
+    // The new name itself on the disk too; a folder that cannot be flushed changes nothing.
+    const int folder = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+    return {};
+}
+
+std::string saveFailureCause(int error) {
+    switch (error) {
+        case ENOSPC:
+            return "não há espaço livre no disco";
+        case EDQUOT:
+            return "a cota de disco do usuário se esgotou";
+        case EFBIG:
+            return "o arquivo ficaria maior do que o sistema permite";
+        case EACCES:
+        case EPERM:
+            return "não há permissão para gravar nesta pasta";
+        case EROFS:
+            return "o disco ou a pasta só permite leitura";
+        case ENOENT:
+        case ENOTDIR:
+            return "a pasta não existe";
+        case EISDIR:
+            return "já existe uma pasta com esse nome";
+        case ENAMETOOLONG:
+            return "o nome do arquivo é longo demais";
+        case EIO:
+            return "ocorreu um erro de leitura ou gravação no disco";
+        case ENOMEM:
+            return "não há memória suficiente";
+        case EMFILE:
+        case ENFILE:
+            return "há arquivos abertos demais";
+        default:
+            return "o sistema informou o erro número " + std::to_string(error);
+    }
+}
+
+}  // namespace tavix::ui

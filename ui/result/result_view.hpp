@@ -1,0 +1,163 @@
+// The result area: a read-only, word-wrapping text box for results of any size, up to the
+// 1.2 GB listing of every prime below 2^31. It reads its text through a text source that makes
+// any stretch on demand, wraps it with a layout that needs no widget, and paints only the
+// lines in sight, so showing, scrolling, selecting, copying and saving cost the same for a
+// short result and a huge one. This class paints and hands events on; the rest lives in the
+// layout, the key bindings, the clipboard data, the save dialog and the accessible interface.
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QPointF>
+#include <QPointer>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/result_text.hpp"
+#include "ui/result/model/layout.hpp"
+#include "ui/result/model/navigation.hpp"
+
+class QMenu;
+
+namespace tavix::ui {
+
+class ResultMimeData;
+
+class ResultView : public QAbstractScrollArea {
+    Q_OBJECT
+  public:
+    // The largest selection that "Copiar" puts on the clipboard (128 MiB).
+    static constexpr std::size_t kDefaultCopyLimit = std::size_t{128} << 20;
+
+    explicit ResultView(QWidget* parent = nullptr);
+    ~ResultView() override;
+
+    // Replaces the whole text. The view goes back to the first line, the caret to the start,
+    // and the selection is dropped.
+    void setText(ResultTextPtr text);
+    void setText(std::string utf8) { setText(makePlainText(std::move(utf8))); }
+    void clear() { setText(std::string()); }
+    const ResultText& text() const { return *text_; }
+    const ResultTextPtr& sharedText() const { return text_; }
+    // Bytes [begin, end) of the text, made into a string.
+    std::string bytes(std::size_t begin, std::size_t end);
+
+    // Caret and selection, as byte offsets into the text on character boundaries. The
+    // selection runs between the anchor and the caret.
+    std::size_t cursorPosition() const { return caret_.caret; }
+    std::size_t anchorPosition() const { return caret_.anchor; }
+    std::size_t selectionStart() const { return caret_.selectionStart(); }
+    std::size_t selectionEnd() const { return caret_.selectionEnd(); }
+    bool hasSelection() const { return caret_.hasSelection(); }
+    std::string selectedText() { return bytes(selectionStart(), selectionEnd()); }
+    void setCursorPosition(std::size_t pos);
+    void setSelection(std::size_t anchor, std::size_t caret);
+    void selectAll();
+
+    // Puts the selection on the clipboard. A selection larger than copyLimit() is refused with
+    // a message pointing to "Salvar como…", since neither this program nor most others can
+    // take such a paste.
+    void copy();
+    std::size_t copyLimit() const { return copyLimit_; }
+    void setCopyLimit(std::size_t bytes) { copyLimit_ = bytes; }
+    // "Salvar como…": the whole result to a file the user chooses.
+    void saveAs();
+
+    // The context menu: "Copiar", "Selecionar tudo" and "Salvar como…". The caller owns it.
+    QMenu* createContextMenu(QWidget* parent);
+
+    // The layout. Until the text is fully wrapped, lineCount() is an estimate.
+    bool isLayoutComplete() const { return layout_.complete(); }
+    void waitForLayout() { layout_.waitForIndex(); }
+    std::int64_t lineCount() const { return layout_.lineCount(); }
+    // The line at the top of the view; an estimate while the view is ahead of the layout.
+    std::int64_t firstVisibleLine() const { return layout_.topLine(); }
+    // The lines in sight, the last one possibly cut off by the bottom edge.
+    std::vector<LineSpan> visibleLines();
+    // The lines that fit entirely in the view.
+    int fullyVisibleRows() const;
+    // Room for the characters of a line, in 1/64 pixel.
+    Width lineWidth() const { return layout_.lineWidth(); }
+    // The characters of a line, without its line break.
+    std::string lineText(const LineSpan& line);
+    // Memory the line starts take, in bytes.
+    std::size_t layoutMemoryUse() const { return layout_.indexMemoryUse(); }
+
+    // For the accessibility interface: the visual line holding `pos` (waiting for the layout
+    // if need be), the box of the character at `pos` in viewport coordinates (empty when out
+    // of sight), the caret position under a viewport point.
+    LineSpan lineHolding(std::size_t pos) { return layout_.lineHolding(pos); }
+    QRectF characterRect(std::size_t pos);
+    std::optional<std::size_t> positionAt(QPointF viewportPos);
+    void ensureVisible(std::size_t pos) { layout_.ensureVisible(pos); }
+    ResultLayout& layout() { return layout_; }
+
+  signals:
+    // The view received the keyboard focus, for whatever reason (mouse, Tab, setFocus(), the
+    // window becoming active again, a menu closing).
+    void focused();
+    void selectionChanged();
+    void cursorPositionChanged();
+    // A paint of the text has reached the end, for tests and benchmarks that wait for what
+    // the user sees (nothing is connected to it in the program).
+    void painted();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+  private:
+    void fontChanged();
+    void updateLayout();
+    void layoutMoved();
+    void updateScrollBar();
+
+    void placeCaret(std::size_t pos, bool extend, bool scroll = true);
+    void select(std::size_t anchor, std::size_t caret, bool scroll);
+    void selectWordAt(std::size_t pos);
+    void restartCaretBlink();
+    void dragTo(QPointF viewportPos);
+    void setPrimarySelection();
+    void releaseCopies();
+    void notifyAccessibleText(const ResultText& old);
+    void notifyAccessibleCaret(bool caret, bool selection);
+
+    ResultTextPtr text_;
+    ResultLayout layout_;
+    int lineHeight_ = 1;
+    int ascent_ = 0;
+    bool updatingLayout_ = false;
+    bool syncingScrollBar_ = false;
+
+    Caret caret_;
+    bool caretShown_ = true;
+    QBasicTimer caretBlink_;
+
+    bool dragging_ = false;
+    QPointF dragPos_;
+    QBasicTimer dragScroll_;
+
+    std::size_t copyLimit_ = kDefaultCopyLimit;
+    // The last copies put on the clipboard and the primary selection, while they are there.
+    QPointer<ResultMimeData> copied_;
+    QPointer<ResultMimeData> primarySelection_;
+};
+
+}  // namespace tavix::ui

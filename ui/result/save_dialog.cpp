@@ -1,0 +1,126 @@
+#include "ui/result/save_dialog.hpp"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QProgressDialog>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include <atomic>
+#include <climits>
+#include <thread>
+
+#include "ui/message_box.hpp"
+#include "ui/result/model/save_file.hpp"
+
+namespace tavix::ui {
+
+namespace {
+
+// How long a save goes on before its progress is shown.
+constexpr int kMomentMilliseconds = 500;
+// How often the progress is brought up to date.
+constexpr int kTickMilliseconds = 20;
+
+QString quoted(const QString& path) {
+    return QStringLiteral("\u201C%1\u201D").arg(QDir::toNativeSeparators(path));
+}
+
+}  // namespace
+
+QString defaultSavePath() {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        folder = QDir::homePath();
+    }
+    return QDir(folder).filePath(QStringLiteral("primos.txt"));
+}
+
+bool saveResultAs(QWidget* parent, const ResultTextPtr& text) {
+    // Qt's own dialog, so that it speaks Portuguese whatever the desktop.
+    QFileDialog dialog(parent, QStringLiteral("Salvar como"));
+    dialog.setObjectName(QStringLiteral("saveDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(
+        {QStringLiteral("Arquivos de texto (*.txt)"), QStringLiteral("Todos os arquivos (*)")});
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Salvar em:"));
+    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Nome do arquivo:"));
+    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Tipo:"));
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Salvar"));
+    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Cancelar"));
+    const QString suggested = defaultSavePath();
+    dialog.setDirectory(QFileInfo(suggested).absolutePath());
+    dialog.selectFile(QFileInfo(suggested).fileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return false;
+    }
+    return saveResultTo(parent, text, dialog.selectedFiles().constFirst());
+}
+
+bool saveResultTo(QWidget* parent, const ResultTextPtr& text, const QString& path) {
+    SaveControl control;
+    std::atomic<bool> done{false};
+    SaveOutcome outcome;
+    const std::string target = QFile::encodeName(path).toStdString();
+    std::jthread saver;
+    try {
+        saver = std::jthread([&] {
+            outcome = saveText(text, target, control);
+            done = true;
+        });
+    } catch (const std::system_error&) {
+        outcome = saveText(text, target, control);  // no thread to be had: here, then
+        done = true;
+    }
+
+    QProgressDialog progress(QStringLiteral("Salvando o resultado em %1…").arg(quoted(path)),
+                             QStringLiteral("Cancelar"), 0, 1000, parent);
+    progress.setObjectName(QStringLiteral("saveProgress"));
+    progress.setWindowTitle(QStringLiteral("Tavix"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(INT_MAX);  // shown below, after a moment
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    QObject::connect(&progress, &QProgressDialog::canceled, [&control] { control.cancel = true; });
+
+    QEventLoop loop;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, &loop, &QEventLoop::quit);
+    tick.start(kTickMilliseconds);
+    QElapsedTimer clock;
+    clock.start();
+    const double size = double(std::max<std::uint64_t>(text->size(), 1));
+    while (!done) {
+        if (!progress.isVisible() && clock.elapsed() >= kMomentMilliseconds) {
+            progress.show();
+        }
+        if (progress.isVisible()) {
+            progress.setValue(int(1000 * double(control.written.load()) / size));
+        }
+        // Until the progress shows, the window takes no input: nothing starts meanwhile.
+        loop.exec(progress.isVisible() ? QEventLoop::AllEvents
+                                       : QEventLoop::ExcludeUserInputEvents);
+    }
+    if (saver.joinable()) {
+        saver.join();
+    }
+    progress.hide();
+
+    if (outcome.status == SaveOutcome::Status::Failed) {
+        showMessageBox(
+            parent,
+            QStringLiteral("Não foi possível salvar o arquivo %1: %2.")
+                .arg(quoted(path), QString::fromStdString(saveFailureCause(outcome.error))),
+            MessageIcon::Critical);
+    }
+    return outcome.status == SaveOutcome::Status::Saved;
+}
+
+}  // namespace tavix::ui

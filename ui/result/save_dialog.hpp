@@ -1,0 +1,26 @@
+// "Salvar como…": asks where to save the result, in a Portuguese dialog, and writes it there
+// (UTF-8, exactly as shown) on a thread of its own. A save that lasts more than a moment shows
+// its progress with "Cancelar". A failure is told in a message box that names the file and
+// the cause; an existing file is left as it was.
+#pragma once
+
+#include <QString>
+
+#include "core/result_text.hpp"
+
+class QWidget;
+
+namespace tavix::ui {
+
+// The file the dialog offers first: primos.txt in the user's documents folder (the home
+// folder when there is none).
+QString defaultSavePath();
+
+// Opens the dialog over `parent` and saves `text` where the user says. Returns whether the
+// file was saved.
+bool saveResultAs(QWidget* parent, const ResultTextPtr& text);
+
+// Saves `text` to `path`, with the progress dialog and the failure message over `parent`.
+bool saveResultTo(QWidget* parent, const ResultTextPtr& text, const QString& path);
+
+}  // namespace tavix::ui
