@@ -39,7 +39,7 @@ configure "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVIX_WERROR=ON
 configure "$root/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 \
     -DTAVIX_SANITIZE=ON -DTAVIX_UI=ON -DTAVIX_BENCH=OFF -DTAVIX_WERROR=ON
 cmake --build "$root/build-sanitize"
-ctest --test-dir "$root/build-sanitize" --output-on-failure -j2 -L '^(core|ui)$' -LE slow
+ctest --test-dir "$root/build-sanitize" --output-on-failure -j2 -L '^(core|model|ui)$' -LE slow
 
 configure "$root/build-tsan" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 \
     -DTAVIX_TSAN=ON -DTAVIX_UI=OFF -DTAVIX_BENCH=OFF -DTAVIX_WERROR=ON

@@ -31,7 +31,7 @@ std::vector<Case> cases() {
     return {{"multi-byte throughout", mixed}, {"ASCII blocks", ascii}, {"empty", ""}};
 }
 
-TEST(PlainText, CharactersAndBytesMapOntoEachOther) {
+TEST(PlainText, CharactersAndBytesMapOntoEachOtherSlow) {
     for (const Case& c : cases()) {
         SCOPED_TRACE(c.name);
         const ResultTextPtr text = makePlainText(c.text);

@@ -31,7 +31,7 @@ void expectIndexOf(const LineIndex& index, const std::vector<std::size_t>& start
 
 // The listing from 0 to 10000000, 5.9 MB, made on demand and kept whole: the index streams it
 // through the line breaker on its own thread and finds every line the reference finds.
-TEST(LineWrap, MultiMegabyteListingAgainstTheReference) {
+TEST(LineWrap, MultiMegabyteListingAgainstTheReferenceSlow) {
     const ResultTextPtr made = testing::listingText("0", "10000000");
     const ResultTextPtr whole = makePlainText(made->toString());
     ASSERT_EQ(made->size(), 5891726u);
