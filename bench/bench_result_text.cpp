@@ -8,25 +8,15 @@
 
 #include "bench_check.hpp"
 #include "core/computations.hpp"
+#include "support/listing_reference.hpp"
 #include "support/recording_window.hpp"
 
 namespace {
 
 using tavix::bench::rejectResult;
+using tavix::testing::isPrimeNumber;
 
 constexpr std::uint64_t kWholeRangeBytes = 1'203'807'730;
-
-bool isPrime(std::uint64_t m) {
-    if (m < 2) {
-        return false;
-    }
-    for (std::uint64_t d = 2; d * d <= m; ++d) {
-        if (m % d == 0) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // Whether the numbers wholly inside a stretch of the list ("…7, 600011, 600043, 6…") are
 // consecutive primes: each prime, and no prime between two neighbours.
@@ -46,11 +36,11 @@ bool consecutivePrimes(std::string_view piece) {
             }
             value = value * 10 + std::uint64_t(c - '0');
         }
-        if (!isPrime(value) || (previous != 0 && value <= previous)) {
+        if (!isPrimeNumber(std::int64_t(value)) || (previous != 0 && value <= previous)) {
             return false;
         }
         for (std::uint64_t m = previous + 1; previous != 0 && m < value; ++m) {
-            if (isPrime(m)) {
+            if (isPrimeNumber(std::int64_t(m))) {
                 return false;
             }
         }
@@ -58,14 +48,6 @@ bool consecutivePrimes(std::string_view piece) {
         at = end + 2;
     }
     return previous != 0;
-}
-
-tavix::ResultTextPtr listed(const char* first, const char* last) {
-    tavix::testing::RecordingWindow window(tavix::testing::withInterval(first, last));
-    window.recording = false;
-    window.makeWholeText = false;
-    tavix::cmdCalc_Click(window, tavix::fullStopFormat());
-    return window.result;
 }
 
 // The click, up to the text handed to the window; the window is made outside the timing.
@@ -90,7 +72,7 @@ void listingLaidOut(benchmark::State& state, const char* first, const char* last
 }
 
 void readFar(benchmark::State& state) {
-    const tavix::ResultTextPtr text = listed("0", "2147483647");
+    const tavix::ResultTextPtr text = tavix::testing::listingText("0", "2147483647");
     std::string piece;
     for (auto _ : state) {
         // A reader of its own each time: nothing made before helps.
@@ -105,7 +87,7 @@ void readFar(benchmark::State& state) {
 }
 
 void readWhole(benchmark::State& state) {
-    const tavix::ResultTextPtr text = listed("0", "2147483647");
+    const tavix::ResultTextPtr text = tavix::testing::listingText("0", "2147483647");
     std::string chunk(1 << 20, '\0');
     std::uint64_t read = 0;
     for (auto _ : state) {

@@ -31,14 +31,6 @@ namespace {
 using tavix::testing::megabytes;
 using tavix::testing::statusKilobytes;
 
-tavix::ResultTextPtr primesFrom(const char* first, const char* last) {
-    tavix::testing::RecordingWindow window(tavix::testing::withInterval(first, last));
-    window.recording = false;
-    window.makeWholeText = false;
-    tavix::cmdCalc_Click(window, tavix::fullStopFormat());
-    return window.result;
-}
-
 void press(QWidget* widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QKeyEvent down(QEvent::KeyPress, key, modifiers);
     QCoreApplication::sendEvent(widget, &down);
@@ -80,7 +72,7 @@ double averaged(tavix::ui::ResultView& view, int times, Step step) {
 void run(tavix::ui::ResultView& view, const char* first, const char* last) {
     QElapsedTimer timer;
     timer.start();
-    tavix::ResultTextPtr text = primesFrom(first, last);
+    tavix::ResultTextPtr text = tavix::testing::listingText(first, last);
     const double listing = double(timer.nsecsElapsed()) / 1e6;
     const std::size_t size = text->size();
     std::printf("\n== %s to %s: %zu bytes (%.1f MB), \"%.40s...\" (listed in %.3f ms)\n", first,

@@ -53,14 +53,6 @@ ResultTextPtr readThroughReaders(std::string bytes) {
     return std::make_shared<const ReadOnlyThroughReaders>(std::move(bytes));
 }
 
-ResultTextPtr listingText(const std::string& first, const std::string& last) {
-    RecordingWindow window(withInterval(first, last));
-    window.recording = false;
-    window.makeWholeText = false;
-    cmdCalc_Click(window, fullStopFormat());
-    return window.result;
-}
-
 namespace {
 
 // The characters of a well-formed UTF-8 text with the byte offset where each starts.

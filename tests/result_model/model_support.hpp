@@ -1,5 +1,5 @@
-// What the tests of the result area's widget-free parts share: widths made up for a font, a
-// listing text made on demand, and a reference word wrap written from the definition.
+// What the tests of the result area's widget-free parts share: widths made up for a font and
+// a reference word wrap written from the definition.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/result_text.hpp"
+#include "support/recording_window.hpp"
 #include "ui/result/model/char_widths.hpp"
 
 namespace tavix::testing {
@@ -20,9 +21,6 @@ ui::Width madeUpWidth(char32_t c);
 
 // A text that is read through readers only, as a listing is, though it holds `bytes`.
 ResultTextPtr readThroughReaders(std::string bytes);
-
-// The listing from `first` to `last` as the computation hands it over (made on demand).
-ResultTextPtr listingText(const std::string& first, const std::string& last);
 
 // Where the lines of `text` start when it is wrapped at `lineWidth` in the made-up font, for
 // texts of words and single blanks (no tabs, no line breaks, no runs of blanks): each line is

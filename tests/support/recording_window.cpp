@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/computations.hpp"
+
 namespace tavix::testing {
 
 const char* nameOf(TextBox box) {
@@ -41,6 +43,14 @@ WindowState withInterval(std::string ini, std::string last) {
     state.txt = "resultado anterior";
     state.focus = TextBox::txtN;
     return state;
+}
+
+ResultTextPtr listingText(const std::string& first, const std::string& last) {
+    RecordingWindow window(withInterval(first, last));
+    window.recording = false;
+    window.makeWholeText = false;
+    cmdCalc_Click(window, fullStopFormat());
+    return window.result;
 }
 
 std::vector<std::string> RecordingWindow::story() const {

@@ -87,6 +87,9 @@ class RecordingWindow : public Window {
 // A window where an interval was typed, with an earlier result on show and the focus in txtN.
 WindowState withInterval(std::string ini, std::string last);
 
+// The listing from `first` to `last` as "Calcular" hands it to the window: made on demand.
+ResultTextPtr listingText(const std::string& first, const std::string& last);
+
 // The state as one readable line; carriage returns in the columns print as '/'.
 std::string describe(const WindowState& state);
 

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -28,14 +29,6 @@ using tavix::ResultTextPtr;
 using tavix::ui::ResultView;
 
 namespace {
-
-ResultTextPtr primesFrom(const char* first, const char* last) {
-    tavix::testing::RecordingWindow window(tavix::testing::withInterval(first, last));
-    window.recording = false;
-    window.makeWholeText = false;
-    tavix::cmdCalc_Click(window, tavix::fullStopFormat());
-    return window.result;
-}
 
 QByteArray contentsOf(const QString& path) {
     QFile file(path);
@@ -107,7 +100,7 @@ class ResultSaveTest : public QObject {
     // Ctrl+S: Qt's own dialog (whatever the desktop), in Portuguese, offering primos.txt in the
     // documents folder; accepted, it replaces the file with the result.
     void ctrlSSavesWhereTheDialogSays() {
-        const ResultTextPtr text = primesFrom("0", "1000000");
+        const ResultTextPtr text = tavix::testing::listingText("0", "1000000");
         show(text);
         QCOMPARE(tavix::ui::defaultSavePath(), QDir(documents).filePath("primos.txt"));
         QStringList seen;
@@ -137,12 +130,27 @@ class ResultSaveTest : public QObject {
     void theContextMenuSavesToo() {
         show(tavix::makePlainText("Total de 2 números primos: 2, 3"));
         const QString other = QDir(documents).filePath(QStringLiteral("lista.txt"));
-        whenModal<QFileDialog>([&other](QFileDialog& dialog) {
-            dialog.selectFile(other);
-            static_cast<QDialog&>(dialog).accept();
+        bool typed = false;
+        whenModal<QFileDialog>([&other, &typed](QFileDialog& dialog) {
+            // As a user does: once the folder is listed and the name box has the focus, the
+            // name typed over the one offered (typed before that, the file offered and listed
+            // may stay selected, and it is the one saved).
+            auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            auto* list = dialog.findChild<QListView*>(QStringLiteral("listView"));
+            typed = QTest::qWaitFor([&] {
+                return edit->hasFocus() && list->model()->rowCount(list->rootIndex()) > 0;
+            });
+            if (typed) {
+                edit->selectAll();
+                QTest::keyClicks(edit, QFileInfo(other).fileName());
+                static_cast<QDialog&>(dialog).accept();
+            } else {
+                dialog.reject();
+            }
         });
         std::unique_ptr<QMenu> menu(view->createContextMenu(nullptr));
         menu->actions().last()->trigger();
+        QVERIFY(typed);
         QCOMPARE(contentsOf(other), QByteArray("Total de 2 números primos: 2, 3"));
         QFile::remove(other);
 
@@ -154,7 +162,7 @@ class ResultSaveTest : public QObject {
     // The whole range takes seconds: the progress shows, "Cancelar" stops it, and the file
     // that was there stays.
     void aLongSaveCanBeCancelled() {
-        show(primesFrom("0", "2147483647"));
+        show(tavix::testing::listingText("0", "2147483647"));
         QString label;
         whenModal<QProgressDialog>([&label](QProgressDialog& progress) {
             label = progress.labelText();
@@ -174,7 +182,7 @@ class ResultSaveTest : public QObject {
     // A disk that fills up (here, the file size the process may write) and a folder that does
     // not exist: a message names the file and the cause; the file that was there stays.
     void failuresAreToldAndChangeNothing() {
-        show(primesFrom("0", "10000000"));
+        show(tavix::testing::listingText("0", "10000000"));
         QStringList messages;
         tavix::testing::MessageBoxAnswerer answerer([&messages](QMessageBox& box) {
             messages << box.windowTitle() + " | " + box.text() + " | " +

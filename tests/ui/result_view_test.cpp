@@ -54,15 +54,6 @@ std::string listing(std::size_t bytes) {
     return "Total de " + std::to_string(count) + " números primos: " + list;
 }
 
-// The real listing of an interval, as the computation hands it to the window.
-ResultTextPtr primesFrom(const char* first, const char* last) {
-    tavix::testing::RecordingWindow window(tavix::testing::withInterval(first, last));
-    window.recording = false;
-    window.makeWholeText = false;
-    tavix::cmdCalc_Click(window, tavix::fullStopFormat());
-    return window.result;
-}
-
 QString qs(std::string_view bytes) {
     return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
 }
@@ -220,7 +211,7 @@ class ResultViewTest : public QObject {
     void showsAScrollBarOnlyWhenNeeded() {
         show("2, 3, 5, 7");
         QVERIFY(!view->verticalScrollBar()->isVisible());
-        view->setText(primesFrom("0", "100000"));
+        view->setText(tavix::testing::listingText("0", "100000"));
         QVERIFY(view->verticalScrollBar()->isVisible());
         const qreal room = qreal(view->lineWidth()) / tavix::ui::kWidthUnit;
         QVERIFY(room < view->viewport()->width());
@@ -240,7 +231,7 @@ class ResultViewTest : public QObject {
     void ctrlEndShowsTheEnd() {
         QFETCH(bool, madeOnDemand);
         QFETCH(bool, waitForLayout);
-        show(madeOnDemand ? primesFrom("0", "40000000")
+        show(madeOnDemand ? tavix::testing::listingText("0", "40000000")
                           : tavix::makePlainText(listing(20'000'000)));
         if (waitForLayout) {
             view->waitForLayout();
@@ -268,7 +259,7 @@ class ResultViewTest : public QObject {
     }
 
     void scrollsByLinesAndPages() {
-        show(primesFrom("0", "4000000"));
+        show(tavix::testing::listingText("0", "4000000"));
         view->waitForLayout();
         const std::vector<LineSpan> first = view->visibleLines();
         QTest::keyClick(view.get(), Qt::Key_PageDown);
@@ -298,7 +289,7 @@ class ResultViewTest : public QObject {
     }
 
     void resizeKeepsTheTopText() {
-        show(primesFrom("0", "40000000"));
+        show(tavix::testing::listingText("0", "40000000"));
         view->waitForLayout();
         view->verticalScrollBar()->setValue(150000);
         const std::size_t top = view->visibleLines()[0].start + 5;
@@ -360,7 +351,7 @@ class ResultViewTest : public QObject {
     }
 
     void keysSelectAndCopyExactBytes() {
-        show(primesFrom("0", "40000000"));
+        show(tavix::testing::listingText("0", "40000000"));
         QTest::keyClick(view.get(), Qt::Key_PageDown);
         QTest::keyClick(view.get(), Qt::Key_Right, Qt::ControlModifier);
         const std::size_t from = view->cursorPosition();
@@ -392,7 +383,7 @@ class ResultViewTest : public QObject {
 
     void selectAllCopiesTheWholeResult() {
         QFETCH(bool, madeOnDemand);
-        show(madeOnDemand ? primesFrom("0", "30000000")
+        show(madeOnDemand ? tavix::testing::listingText("0", "30000000")
                           : tavix::makePlainText(listing(20'000'000)));
         QTest::keyClick(view.get(), Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(view->selectionStart(), std::size_t{0});
@@ -404,7 +395,7 @@ class ResultViewTest : public QObject {
 
     void theCopyOutlivesTheResult() {
         for (const ResultTextPtr& text :
-             {tavix::makePlainText(listing(5000)), primesFrom("1000", "5000")}) {
+             {tavix::makePlainText(listing(5000)), tavix::testing::listingText("1000", "5000")}) {
             show(text);
             view->setSelection(9, 13);
             view->copy();
@@ -416,7 +407,7 @@ class ResultViewTest : public QObject {
     // A selection over the limit is refused in a message box of the program's own, which
     // points to "Salvar como…", and the clipboard keeps what it had.
     void aSelectionOverTheLimitIsNotCopied() {
-        show(primesFrom("0", "100000"));
+        show(tavix::testing::listingText("0", "100000"));
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
         view->setCopyLimit(1000);
         view->setSelection(0, 1001);
@@ -439,7 +430,7 @@ class ResultViewTest : public QObject {
     }
 
     void mouseSelects() {
-        show(primesFrom("0", "40000000"));
+        show(tavix::testing::listingText("0", "40000000"));
         QTest::keyClick(view.get(), Qt::Key_PageDown);
         const std::vector<LineSpan> lines = view->visibleLines();
         const std::size_t from = lines[2].start + 7;
@@ -467,7 +458,7 @@ class ResultViewTest : public QObject {
     // Under the pointer at any point of a character, at any scale: the caret goes to the
     // nearer side of the character.
     void hitTestingAtFractionalPoints() {
-        show(primesFrom("0", "100000"));
+        show(tavix::testing::listingText("0", "100000"));
         const LineSpan line = view->visibleLines()[3];
         for (std::size_t pos = line.start; pos + 1 < line.end; ++pos) {
             const QRectF box = view->characterRect(pos);
@@ -505,7 +496,7 @@ class ResultViewTest : public QObject {
     }
 
     void contextMenu() {
-        show(primesFrom("0", "3000"));
+        show(tavix::testing::listingText("0", "3000"));
         std::unique_ptr<QMenu> menu(view->createContextMenu(nullptr));
         QCOMPARE(actionTexts(*menu),
                  (QStringList{"Copiar (disabled)", "Selecionar tudo", "Salvar como\u2026"}));
@@ -639,7 +630,7 @@ class ResultViewTest : public QObject {
     // The whole range, 1.2 GB never made whole: read through the accessible text anywhere,
     // the caret sent far into it, a range handed out in pieces no larger than the limit.
     void accessibleTextOfTheWholeRange() {
-        show(primesFrom("0", "2147483647"));
+        show(tavix::testing::listingText("0", "2147483647"));
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(view.get());
         QAccessibleTextInterface* textInterface = accessible->textInterface();
         QCOMPARE(textInterface->characterCount(), 1203807729);  // one "ú" in 1,203,807,730 bytes
