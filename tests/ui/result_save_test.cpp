@@ -137,9 +137,8 @@ class ResultSaveTest : public QObject {
             // may stay selected, and it is the one saved).
             auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             auto* list = dialog.findChild<QListView*>(QStringLiteral("listView"));
-            typed = QTest::qWaitFor([&] {
-                return edit->hasFocus() && list->model()->rowCount(list->rootIndex()) > 0;
-            });
+            typed = QTest::qWaitFor(
+                [&] { return edit->hasFocus() && list->model()->rowCount(list->rootIndex()) > 0; });
             if (typed) {
                 edit->selectAll();
                 QTest::keyClicks(edit, QFileInfo(other).fileName());
