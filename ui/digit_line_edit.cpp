@@ -38,7 +38,7 @@ std::optional<std::int16_t> typedCharacter(const QKeyEvent& event) {
 
 void keepDigitsAndBackspace(std::int16_t& keyAscii) {
     const bool digit = keyAscii >= '0' && keyAscii <= '9';
-    if (keyAscii != 8 && !digit) {
+    if (keyAscii != kBackspace && !digit) {
         keyAscii = 0;
     }
 }
