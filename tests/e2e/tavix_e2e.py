@@ -254,6 +254,18 @@ class Program:
     def type_text(self, text):
         xdotool("type", "--delay", "30", text)
 
+    def list_interval(self, first, last):
+        """Activates the main window and, from the keyboard as a user would, types `first` into
+        De:, Tab, `last` into Até:, and Enter. Returns the result area's accessible."""
+        self.activate("Tavix")
+        box = self.find("De:", "text")
+        wait_for(lambda: self.has_focus(box), what="the focus in De:")
+        self.type_text(str(first))
+        self.key("Tab")
+        self.type_text(str(last))
+        self.key("Return")
+        return self.find("Resultado", "text")
+
     def key(self, *keys):
         for k in keys:
             xdotool("key", "--delay", "30", k)

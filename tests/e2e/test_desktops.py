@@ -79,14 +79,7 @@ def inset(box, by):
 
 def fill_in(tavix):
     """10 to 30 listed, 360 factored, from the keyboard."""
-    tavix.activate("Tavix")
-    first = tavix.find("De:", "text")
-    wait_for(lambda: tavix.has_focus(first), what="the focus in De:")
-    tavix.type_text("10")
-    tavix.key("Tab")
-    tavix.type_text("30")
-    tavix.key("Return")
-    result = tavix.find("Resultado", "text")
+    result = tavix.list_interval(10, 30)
     wait_for(lambda: tavix.text(result).startswith("Total de 6"), what="the listing")
     tavix.key("Tab", "Tab", "Tab", "Tab")
     tavix.type_text("360")

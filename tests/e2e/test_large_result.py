@@ -32,14 +32,7 @@ def main():
         return check
 
     with Program() as tavix:
-        tavix.activate("Tavix")
-        first = tavix.find("De:", "text")
-        wait_for(lambda: tavix.has_focus(first), what="the focus in De:")
-        tavix.type_text("0")
-        tavix.key("Tab")
-        tavix.type_text(str(LAST))
-        tavix.key("Return")
-        result = tavix.find("Resultado", "text")
+        result = tavix.list_interval(0, LAST)
         wait_for(lambda: result.queryText().getText(0, len(HEAD)) == HEAD, 30,
                  what="the listing in Resultado")
         text = result.queryText()

@@ -55,6 +55,11 @@ QRect inGrab(const QWidget* widget, const QWidget* window, const QImage& grab, i
             int(shrunk.height() * ratio)};
 }
 
+// "lblDe: 1.98:1", for a failed contrast.
+QString contrastReport(const char* name, double contrast) {
+    return QStringLiteral("%1: %2:1").arg(QLatin1String(name)).arg(contrast, 0, 'f', 2);
+}
+
 }  // namespace
 
 class PaletteTest : public QObject {
@@ -64,7 +69,21 @@ class PaletteTest : public QObject {
     QPalette startPalette_;
     std::unique_ptr<frmTavix> window_;
 
-    // Opens the main window with text in every box and a factor table, under `palette`.
+    // Opens the main window with text in every box and a factor table.
+    // The main window under the desktop palette `palette`, given before the window is made or,
+    // as when the desktop's theme changes while the program runs, after it is on show.
+    frmTavix* openMainWindowUnder(const QPalette& palette, bool changedAfterStart) {
+        if (!changedAfterStart) {
+            QApplication::setPalette(palette);
+        }
+        frmTavix* window = openMainWindow();
+        if (window != nullptr && changedAfterStart) {
+            QApplication::setPalette(palette);
+            QCoreApplication::processEvents();  // the change reaches the widgets as an event
+        }
+        return window;
+    }
+
     frmTavix* openMainWindow() {
         window_ = std::make_unique<frmTavix>();
         window_->show();
@@ -148,15 +167,8 @@ class PaletteTest : public QObject {
     void textsOnBothWindows() {
         QFETCH(QPalette, palette);
         QFETCH(bool, changedAfterStart);
-        if (!changedAfterStart) {
-            QApplication::setPalette(palette);
-        }
-        frmTavix* window = openMainWindow();
+        frmTavix* window = openMainWindowUnder(palette, changedAfterStart);
         QVERIFY(window);
-        if (changedAfterStart) {
-            QApplication::setPalette(palette);
-            QCoreApplication::processEvents();  // the change reaches the widgets as an event
-        }
         const QImage grab = window->grab().toImage();
         // The background between the controls.
         QCOMPARE(commonestColour(grab, QRect(0, 0, grab.width(), 2)), kMainBackground);
@@ -165,10 +177,7 @@ class PaletteTest : public QObject {
         for (const char* name : {"lblDe", "lblAte", "lblNumFat", "lblFator"}) {
             const QRect area = inGrab(control(*window, name), window, grab);
             const double contrast = strongestContrast(grab, area, kMainBackground);
-            QVERIFY2(
-                contrast >= kReadableContrast,
-                qPrintable(
-                    QStringLiteral("%1: %2:1").arg(QLatin1String(name)).arg(contrast, 0, 'f', 2)));
+            QVERIFY2(contrast >= kReadableContrast, qPrintable(contrastReport(name, contrast)));
         }
         const QRect rule = inGrab(control(*window, "lneFat"), window, grab);
         QVERIFY(!rule.isEmpty());
@@ -186,10 +195,7 @@ class PaletteTest : public QObject {
                                  "lblEmail", "lblSites", "lblLink1", "lblLink2", "lblLink3"}) {
             const QRect area = inGrab(control(*about, name), about, aboutGrab);
             const double contrast = strongestContrast(aboutGrab, area, ground);
-            QVERIFY2(
-                contrast >= kReadableContrast,
-                qPrintable(
-                    QStringLiteral("%1: %2:1").arg(QLatin1String(name)).arg(contrast, 0, 'f', 2)));
+            QVERIFY2(contrast >= kReadableContrast, qPrintable(contrastReport(name, contrast)));
         }
         // The separator's grey line, against the background and the white line it lies on.
         const qreal ratio = aboutGrab.devicePixelRatio();
@@ -205,15 +211,8 @@ class PaletteTest : public QObject {
     void textsOnTheDesktopsColours() {
         QFETCH(QPalette, palette);
         QFETCH(bool, changedAfterStart);
-        if (!changedAfterStart) {
-            QApplication::setPalette(palette);
-        }
-        frmTavix* window = openMainWindow();
+        frmTavix* window = openMainWindowUnder(palette, changedAfterStart);
         QVERIFY(window);
-        if (changedAfterStart) {
-            QApplication::setPalette(palette);
-            QCoreApplication::processEvents();  // the change reaches the widgets as an event
-        }
         // `area` (in the grab's pixels) holds text on the desktop's `ground` colour, as near as
         // a style's shading allows (`tolerance`), and the text stands out from it.
         auto check = [&](const QImage& grab, QRect area, const QColor& ground, double tolerance,
