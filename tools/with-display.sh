@@ -14,9 +14,11 @@ if [ "${TAVIX_IN_DISPLAY:-}" != 1 ]; then
     exit $status
 fi
 
-# Xvfb picks a free display itself and writes its number to the pipe.
+# Xvfb picks a free display itself and writes its number to the pipe. -noreset: without it the
+# server resets when its last client leaves (the xdpyinfo probe below), and a window manager
+# that connects during the reset is refused.
 displayfile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 "${TAVIX_SCREEN:-1280x1024x24}" -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${TAVIX_SCREEN:-1280x1024x24}" -nolisten tcp -noreset 3>"$displayfile" >/dev/null 2>&1 &
 xvfb=$!
 wm=""
 cleanup() {
