@@ -16,6 +16,7 @@
 #include "ui/frm_about.hpp"
 #include "ui/message_box.hpp"
 #include "ui/result/result_view.hpp"
+#include "ui/screen_reader.hpp"
 #include "ui/window_look.hpp"
 #include "ui/window_placement.hpp"
 
@@ -108,10 +109,19 @@ void frmTavix::createControls() {
     txt_ = place(new ResultView(this), "txt", QStringLiteral("Resultado"),
                  twipsRect(240, 960, 12510, 6975));
     txt_->setFont(arial(12));
-    lblFator_ = label("lblFator", QString(), QStringLiteral("Fatores"),
-                      twipsRect(14040, 960, 1215, 7695), Qt::AlignHCenter);
-    lblNumFat_ = label("lblNumFat", QString(), QStringLiteral("Quocientes"),
-                       twipsRect(12720, 960, 1335, 7695), Qt::AlignHCenter);
+    // The two factor columns lie in a table that covers the window and shows nothing of its
+    // own: assistive technology reads their rows through it. Their names are their rows.
+    tblFat_ = new QWidget(this);
+    tblFat_->setObjectName(QStringLiteral("tblFat"));
+    tblFat_->setGeometry(rect());
+    lblFator_ = label("lblFator", QString(), QString(), twipsRect(14040, 960, 1215, 7695),
+                      Qt::AlignHCenter);
+    lblNumFat_ = label("lblNumFat", QString(), QString(), twipsRect(12720, 960, 1335, 7695),
+                       Qt::AlignHCenter);
+    for (QLabel* column : {lblFator_, lblNumFat_}) {
+        column->setParent(tblFat_);
+    }
+    presentAsTable(tblFat_, lblNumFat_, lblFator_);
 
     // The rule from (14040, 960) to (14040, 8640): one pixel wide, in the window's text colour.
     lneFat_ = place(new QWidget(this), "lneFat", QStringLiteral("Traço"),
@@ -130,6 +140,7 @@ void frmTavix::createControls() {
                     twipsRect(4680, 240, 735, 375), Qt::AlignRight);
     lblAte_->setFont(arial(18));
     lblAte_->setBuddy(txtN_);
+    announcer_ = new Announcer(this);
 
     txtIni_->setKeyPressHandler([this](std::int16_t& key) { txtIni_KeyPress(key); });
     txtN_->setKeyPressHandler([this](std::int16_t& key) { txtN_KeyPress(key); });
@@ -171,6 +182,7 @@ QWidget* frmTavix::boxWidget(TextBox box) const {
 
 void frmTavix::setResultText(ResultTextPtr text) {
     txt_->setText(std::move(text));
+    ++resultWrites_;
 }
 std::string frmTavix::resultText() const {
     return txt_->text().toString();
@@ -218,9 +230,9 @@ void frmTavix::setCaption(FactorColumn column, std::string caption) {
     QLabel* label = column == FactorColumn::lblNumFat ? lblNumFat_ : lblFator_;
     const QString rows = rowsForDisplay(caption);
     label->setText(rows);
-    // The name says which column it is; assistive technology reads the rows from here.
-    label->setAccessibleDescription(rows);
     (column == FactorColumn::lblNumFat ? numFatCaption_ : fatorCaption_) = std::move(caption);
+    ++captionWrites_;
+    tableRowsChanged(tblFat_);
 }
 
 void frmTavix::setRuleVisible(bool visible) {
@@ -252,6 +264,7 @@ void frmTavix::setFocus(TextBox box) {
 }
 
 void frmTavix::showMessage(std::string_view message, MessageIcon icon) {
+    ++messages_;
     showMessageBox(this, QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size())),
                    icon);
 }
@@ -261,14 +274,27 @@ NumberFormat frmTavix::systemNumberFormat() {
     return {locale.decimalPoint().toStdString(), locale.groupSeparator().toStdString()};
 }
 
+// Each outcome is spoken where the focus is left: a message box speaks for itself; a new
+// listing or table is announced, once the computation has put the focus where it goes.
 void frmTavix::cmdCalc_Click() {
+    const int writes = resultWrites_;
+    const int messages = messages_;
     tavix::cmdCalc_Click(*this, systemNumberFormat());
+    if (resultWrites_ != writes && messages_ == messages && txt_->text().length() > 0) {
+        announcer_->announce(listingSummary(txt_->text()));
+    }
 }
 void frmTavix::cmdV_Click() {
     tavix::cmdV_Click(*this, systemNumberFormat());
 }
 void frmTavix::cmdFatorar_Click() {
+    const int writes = captionWrites_;
+    const int messages = messages_;
     tavix::cmdFatorar_Click(*this, systemNumberFormat());
+    const QString summary = factorizationSummary(numFatCaption_, fatorCaption_);
+    if (captionWrites_ != writes && messages_ == messages && !summary.isEmpty()) {
+        announcer_->announce(summary);
+    }
 }
 
 void frmTavix::cmdHelp_Click() {

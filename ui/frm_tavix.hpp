@@ -15,6 +15,7 @@ class QPushButton;
 
 namespace tavix::ui {
 
+class Announcer;
 class DigitLineEdit;
 class ResultView;
 
@@ -85,15 +86,21 @@ class frmTavix : public QWidget, public Window {
     QPushButton* cmdCalc_ = nullptr;
     DigitLineEdit* txtN_ = nullptr;
     ResultView* txt_ = nullptr;
+    QWidget* tblFat_ = nullptr;
     QLabel* lblFator_ = nullptr;
     QLabel* lblNumFat_ = nullptr;
     QWidget* lneFat_ = nullptr;
     QLabel* lblDe_ = nullptr;
     QLabel* lblAte_ = nullptr;
+    Announcer* announcer_ = nullptr;
 
     std::string numFatCaption_;
     std::string fatorCaption_;
     Pointer pointer_ = Pointer::Default;
+    // What the computations have written, counted so that a click knows what it changed.
+    int resultWrites_ = 0;
+    int captionWrites_ = 0;
+    int messages_ = 0;
 };
 
 }  // namespace tavix::ui

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QString>
 #include <QWidget>
 
@@ -130,6 +131,22 @@ QIcon programIcon() {
         icon.addFile(QStringLiteral(":/icons/tavix-%1.png").arg(size), QSize(size, size));
     }
     return icon;
+}
+
+QColor focusMarkColour(const QPalette& palette) {
+    const QColor ground = palette.color(QPalette::Window);
+    const QColor highlight = palette.color(QPalette::Highlight);
+    return contrastRatio(highlight, ground) >= kFocusMarkContrast
+               ? highlight
+               : palette.color(QPalette::WindowText);
+}
+
+void drawFocusMark(QPainter& painter, const QRect& area, const QPalette& palette) {
+    painter.save();
+    painter.setPen(QPen(focusMarkColour(palette), 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(area).adjusted(1, 1, -1, -1));
+    painter.restore();
 }
 
 }  // namespace tavix::ui
