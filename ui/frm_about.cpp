@@ -248,8 +248,11 @@ frmAbout::frmAbout()
         makeLine(this, QRect(8, 216, 392, 2), Qt::white, QStringLiteral("Separador, linha branca"));
     Line1_0_->stackUnder(Line1_1_);
 
+    // Every label is named by its text. The version says more, after its text: screen readers
+    // (Orca) read a dialog's labels of three words or more as it opens, and no shorter ones.
     lblVersion_ = makeLabel<QLabel>(this, "lblVersion", QStringLiteral("v1.0"),
-                                    twipsRect(1800, 360, 2325, 225), boldFont(), QString());
+                                    twipsRect(1800, 360, 2325, 225), boldFont(),
+                                    QStringLiteral("v1.0, versão do programa"));
 
     lblDisclaimer_ = makeLabel<QLabel>(this, "lblDisclaimer", QString(),
                                        twipsRect(120, 3360, 3870, 345), windowFont(), QString());

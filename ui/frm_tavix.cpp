@@ -124,7 +124,8 @@ void frmTavix::createControls() {
     presentAsTable(tblFat_, lblNumFat_, lblFator_);
 
     // The rule from (14040, 960) to (14040, 8640): one pixel wide, in the window's text colour.
-    lneFat_ = place(new QWidget(this), "lneFat", QStringLiteral("Traço"),
+    // It belongs to the table, which assistive technology reads by its rows.
+    lneFat_ = place(new QWidget(tblFat_), "lneFat", QStringLiteral("Traço"),
                     QRect(pixels(14040), pixels(960), 1, pixels(8640 - 960)));
     QPalette rule = lneFat_->palette();
     rule.setColor(QPalette::Window, kFixedText);
