@@ -7,7 +7,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPalette>
 #include <QPushButton>
 #include <QScreen>
@@ -143,14 +142,6 @@ void ClickableLabel::keyPressEvent(QKeyEvent* event) {
     QLabel::keyPressEvent(event);
 }
 
-void ClickableLabel::paintEvent(QPaintEvent* event) {
-    QLabel::paintEvent(event);
-    if (hasFocus()) {
-        QPainter painter(this);
-        drawFocusMark(painter, rect(), palette());
-    }
-}
-
 void ClickableLabel::mousePressEvent(QMouseEvent* event) {
     pressed_ = event->button() == Qt::LeftButton &&
                !event->flags().testFlag(Qt::MouseEventCreatedDoubleClick);
@@ -266,6 +257,8 @@ frmAbout::frmAbout()
         setTabOrder(focusOrder[i], focusOrder[i + 1]);
     }
     cmdOK_->setFocus();
+
+    showFocusMarks(this);
 
     connect(cmdOK_, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
     connect(lblEmail_, &ClickableLabel::clicked, this, &frmAbout::lblEmail_Click);

@@ -13,9 +13,9 @@ namespace tavix::ui {
 void installLinkAccessibility();
 
 // A link: a label that reports a click (the left button pressed and released over it), or
-// Enter or Space while it has the focus, which it takes from the keyboard only and marks with
-// a frame. The second press of a double-click is no new click: a double-clicked link opens
-// once. Assistive technology sees a link named by its text.
+// Enter or Space while it has the focus, which it takes from the keyboard only. The second
+// press of a double-click is no new click: a double-clicked link opens once. Assistive
+// technology sees a link named by its text.
 class ClickableLabel : public QLabel {
     Q_OBJECT
   public:
@@ -29,7 +29,6 @@ class ClickableLabel : public QLabel {
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
 
   private:
     bool pressed_ = false;

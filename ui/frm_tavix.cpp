@@ -160,6 +160,7 @@ void frmTavix::createControls() {
     for (std::size_t i = 0; i + 1 < std::size(focusOrder); ++i) {
         QWidget::setTabOrder(focusOrder[i], focusOrder[i + 1]);
     }
+    showFocusMarks(this);
     txtIni_->setFocus(Qt::OtherFocusReason);
 }
 

@@ -46,6 +46,15 @@ QColor focusMarkColour(const QPalette& palette);
 // Draws a focus mark, a solid frame two pixels wide, just inside `area`.
 void drawFocusMark(QPainter& painter, const QRect& area, const QPalette& palette);
 
+// How far outside a control its focus mark lies: a pixel of the window's ground, then the
+// mark, two pixels wide.
+inline constexpr int kFocusMarkMargin = 3;
+
+// Marks whichever control of `window` has the keyboard focus with a focus mark drawn round it
+// on the window's own ground, whatever the style draws or leaves out. The mark lies above the
+// controls, takes no mouse event, and is made once the window's controls are.
+void showFocusMarks(QWidget* window);
+
 // The contrast of two colours by the WCAG formula, from 1 (alike) to 21 (black and white).
 double contrastRatio(const QColor& a, const QColor& b);
 
