@@ -234,7 +234,11 @@ void frmTavix::setCaption(FactorColumn column, std::string caption) {
     label->setText(rows);
     (column == FactorColumn::lblNumFat ? numFatCaption_ : fatorCaption_) = std::move(caption);
     ++captionWrites_;
-    tableRowsChanged(tblFat_);
+    // A factorization writes its rows one by one: the table is told once, when it ends.
+    tableDirty_ = true;
+    if (!computing_) {
+        refreshTable();
+    }
 }
 
 void frmTavix::setRuleVisible(bool visible) {
@@ -267,6 +271,7 @@ void frmTavix::setFocus(TextBox box) {
 
 void frmTavix::showMessage(std::string_view message, MessageIcon icon) {
     ++messages_;
+    refreshTable();
     showMessageBox(this, QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size())),
                    icon);
 }
@@ -289,10 +294,20 @@ void frmTavix::cmdCalc_Click() {
 void frmTavix::cmdV_Click() {
     tavix::cmdV_Click(*this, systemNumberFormat());
 }
+void frmTavix::refreshTable() {
+    if (tableDirty_) {
+        tableDirty_ = false;
+        tableRowsChanged(tblFat_);
+    }
+}
+
 void frmTavix::cmdFatorar_Click() {
     const int writes = captionWrites_;
     const int messages = messages_;
+    computing_ = true;
     tavix::cmdFatorar_Click(*this, systemNumberFormat());
+    computing_ = false;
+    refreshTable();
     const QString summary = factorizationSummary(numFatCaption_, fatorCaption_);
     if (captionWrites_ != writes && messages_ == messages && !summary.isEmpty()) {
         announcer_->announce(summary);

@@ -73,6 +73,7 @@ class frmTavix : public QWidget, public Window {
     // Makes `button` (none when null) the one of the three computing buttons Enter presses.
     void makeDefault(QPushButton* button);
     QPushButton* defaultButton() const;
+    void refreshTable();
 
     // The result area, reached only through these three.
     std::string resultText() const;
@@ -101,6 +102,9 @@ class frmTavix : public QWidget, public Window {
     int resultWrites_ = 0;
     int captionWrites_ = 0;
     int messages_ = 0;
+    // Rows written to the table that assistive technology has not been told of yet.
+    bool computing_ = false;
+    bool tableDirty_ = false;
 };
 
 }  // namespace tavix::ui

@@ -150,12 +150,13 @@ class FactorTableAccessible : public QAccessibleWidget, public QAccessibleTableI
 
     // Drops the cells, telling assistive technology; the next question makes them anew.
     void rowsChanged() {
-        for (QAccessibleInterface* cell : cells_) {
+        const bool listened = QAccessible::isActive();
+        for (QAccessibleInterface* cell : listened ? cells_ : decltype(cells_)()) {
             QAccessibleEvent gone(cell, QAccessible::ObjectDestroyed);
             QAccessible::updateAccessibility(&gone);
         }
         dropCells();
-        for (QAccessibleInterface* cell : cells()) {
+        for (QAccessibleInterface* cell : listened ? cells() : decltype(cells_)()) {
             QAccessibleEvent added(cell, QAccessible::ObjectCreated);
             QAccessible::updateAccessibility(&added);
         }
