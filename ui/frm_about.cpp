@@ -1,5 +1,6 @@
 #include "ui/frm_about.hpp"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QColor>
 #include <QFont>
@@ -84,11 +85,62 @@ QWidget* makeLine(QWidget* window, QRect geometry, const QColor& colour,
     return line;
 }
 
+// A link, for assistive technology: named by the text it shows, pressed by its action.
+class LinkAccessible : public QAccessibleWidget {
+  public:
+    explicit LinkAccessible(QWidget* label)
+        : QAccessibleWidget(label, QAccessible::Link, static_cast<QLabel*>(label)->text()) {
+        addControllingSignal(QStringLiteral("clicked()"));
+    }
+    QString text(QAccessible::Text kind) const override {
+        return kind == QAccessible::Name ? static_cast<QLabel*>(widget())->text()
+                                         : QAccessibleWidget::text(kind);
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& action) override {
+        if (action == pressAction()) {
+            emit static_cast<ClickableLabel*>(widget())->clicked();
+        }
+    }
+};
+
+QAccessibleInterface* linkAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String(ClickableLabel::staticMetaObject.className())) {
+        return new LinkAccessible(static_cast<QWidget*>(object));
+    }
+    return nullptr;
+}
+
 void openTarget(const char* target) {
     ShellExecuteA(0, "", target, "", "", SW_HIDE);
 }
 
 }  // namespace
+
+void installLinkAccessibility() {
+    static const bool installed = (QAccessible::installFactory(linkAccessible), true);
+    Q_UNUSED(installed);
+}
+
+ClickableLabel::ClickableLabel(QWidget* parent) : QLabel(parent) {
+    installLinkAccessibility();
+    // Reached with Tab; a click opens the link without taking the focus.
+    setFocusPolicy(Qt::TabFocus);
+}
+
+// Enter and Space open the focused link, as they press a focused button; Esc and the rest go
+// on to the window.
+void ClickableLabel::keyPressEvent(QKeyEvent* event) {
+    const bool plain = event->modifiers() == Qt::NoModifier ||
+                       (event->key() == Qt::Key_Enter && event->modifiers() == Qt::KeypadModifier);
+    if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
+                  event->key() == Qt::Key_Space)) {
+        event->accept();
+        emit clicked();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
 
 void ClickableLabel::mousePressEvent(QMouseEvent* event) {
     pressed_ = event->button() == Qt::LeftButton &&
@@ -143,24 +195,22 @@ frmAbout::frmAbout()
     cmdOK_->setAccessibleName(QStringLiteral("Ok"));
     cmdOK_->setAccessibleDescription(QStringLiteral("Fecha esta janela"));
 
-    lblLink1_ = makeLabel<ClickableLabel>(this, "lblLink1", QStringLiteral("www.tavix.example"),
-                                          twipsRect(1320, 2880, 2775, 255), underlinedFont(),
-                                          QStringLiteral("Site www.tavix.example"));
-    lblLink2_ = makeLabel<ClickableLabel>(this, "lblLink2", QStringLiteral("docs.tavix.example"),
-                                          twipsRect(1320, 2520, 2295, 255), underlinedFont(),
-                                          QStringLiteral("Site docs.tavix.example"));
-    lblLink3_ = makeLabel<ClickableLabel>(this, "lblLink3", QStringLiteral("forum.tavix.example"),
-                                          twipsRect(1320, 2160, 2295, 255), underlinedFont(),
-                                          QStringLiteral("Site forum.tavix.example"));
+    lblLink1_ =
+        makeLabel<ClickableLabel>(this, "lblLink1", QStringLiteral("www.tavix.example"),
+                                  twipsRect(1320, 2880, 2775, 255), underlinedFont(), QString());
+    lblLink2_ =
+        makeLabel<ClickableLabel>(this, "lblLink2", QStringLiteral("docs.tavix.example"),
+                                  twipsRect(1320, 2520, 2295, 255), underlinedFont(), QString());
+    lblLink3_ =
+        makeLabel<ClickableLabel>(this, "lblLink3", QStringLiteral("forum.tavix.example"),
+                                  twipsRect(1320, 2160, 2295, 255), underlinedFont(), QString());
     lblSites_ = makeLabel<QLabel>(this, "lblSites", QStringLiteral("Meus Sites:"),
-                                  twipsRect(120, 2160, 1215, 255), boldFont(),
-                                  QStringLiteral("Meus Sites:"));
-    lblContato_ =
-        makeLabel<QLabel>(this, "lblContato", QStringLiteral("Contato:"),
-                          twipsRect(120, 1800, 855, 255), boldFont(), QStringLiteral("Contato:"));
-    lblEmail_ = makeLabel<ClickableLabel>(this, "lblEmail", QStringLiteral("contato@tavix.example"),
-                                          twipsRect(1080, 1800, 2895, 255), underlinedFont(),
-                                          QStringLiteral("E-mail contato@tavix.example"));
+                                  twipsRect(120, 2160, 1215, 255), boldFont(), QString());
+    lblContato_ = makeLabel<QLabel>(this, "lblContato", QStringLiteral("Contato:"),
+                                    twipsRect(120, 1800, 855, 255), boldFont(), QString());
+    lblEmail_ =
+        makeLabel<ClickableLabel>(this, "lblEmail", QStringLiteral("contato@tavix.example"),
+                                  twipsRect(1080, 1800, 2895, 255), underlinedFont(), QString());
     for (ClickableLabel* link : {lblLink1_, lblLink2_, lblLink3_}) {
         link->setAccessibleDescription(QStringLiteral("Abre o site no navegador"));
     }
@@ -176,32 +226,39 @@ frmAbout::frmAbout()
         QStringLiteral("O Tavix lista os números primos de um intervalo, verifica se um "
                        "número é primo e fatora um número na tabela de duas colunas. "
                        "Um programa da equipe do Tavix."),
-        twipsRect(1800, 720, 4245, 1050), windowFont(), QStringLiteral("Descrição do programa"));
+        twipsRect(1800, 720, 4245, 1050), windowFont(), QString());
     lblDescription_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     lblDescription_->setWordWrap(true);
     setTextColour(lblDescription_, Qt::black);
 
     lblTitle_ = makeLabel<QLabel>(this, "lblTitle", QStringLiteral("Tavix"),
-                                  twipsRect(1800, 120, 3885, 360), boldFont(),
-                                  QStringLiteral("Título: Tavix"));
+                                  twipsRect(1800, 120, 3885, 360), boldFont(), QString());
     setTextColour(lblTitle_, Qt::black);
 
     Line1_0_ =
         makeLine(this, QRect(8, 216, 392, 2), Qt::white, QStringLiteral("Separador, linha branca"));
     Line1_0_->stackUnder(Line1_1_);
 
+    // Every label is named by its text. The version says more, after its text: screen readers
+    // (Orca) read a dialog's labels of three words or more as it opens, and no shorter ones.
     lblVersion_ = makeLabel<QLabel>(this, "lblVersion", QStringLiteral("v1.0"),
                                     twipsRect(1800, 360, 2325, 225), boldFont(),
-                                    QStringLiteral("Versão: v1.0"));
+                                    QStringLiteral("v1.0, versão do programa"));
 
-    lblDisclaimer_ =
-        makeLabel<QLabel>(this, "lblDisclaimer", QString(), twipsRect(120, 3360, 3870, 345),
-                          windowFont(), QStringLiteral("Aviso"));
+    lblDisclaimer_ = makeLabel<QLabel>(this, "lblDisclaimer", QString(),
+                                       twipsRect(120, 3360, 3870, 345), windowFont(), QString());
     setTextColour(lblDisclaimer_, Qt::black);
 
-    // Of the controls, only "Ok" and the icon take the focus, in this order.
-    setTabOrder(cmdOK_, picIcon_);
+    // "Ok" and the icon take the focus, in this order; then the links, from the keyboard
+    // only, in the order of their places in the tab order: the e-mail, then the sites from the
+    // top down.
+    QWidget* const focusOrder[] = {cmdOK_, picIcon_, lblEmail_, lblLink3_, lblLink2_, lblLink1_};
+    for (std::size_t i = 0; i + 1 < std::size(focusOrder); ++i) {
+        setTabOrder(focusOrder[i], focusOrder[i + 1]);
+    }
     cmdOK_->setFocus();
+
+    showFocusMarks(this);
 
     connect(cmdOK_, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
     connect(lblEmail_, &ClickableLabel::clicked, this, &frmAbout::lblEmail_Click);

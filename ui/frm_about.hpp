@@ -9,12 +9,17 @@ class QPushButton;
 
 namespace tavix::ui {
 
-// A label that reports a click (the left button pressed and released over it). The second
-// press of a double-click is no new click: a double-clicked link opens once.
+// Registers, once, what assistive technology sees of the links.
+void installLinkAccessibility();
+
+// A link: a label that reports a click (the left button pressed and released over it), or
+// Enter or Space while it has the focus, which it takes from the keyboard only. The second
+// press of a double-click is no new click: a double-clicked link opens once. Assistive
+// technology sees a link named by its text.
 class ClickableLabel : public QLabel {
     Q_OBJECT
   public:
-    explicit ClickableLabel(QWidget* parent) : QLabel(parent) {}
+    explicit ClickableLabel(QWidget* parent);
 
   signals:
     void clicked();
@@ -23,6 +28,7 @@ class ClickableLabel : public QLabel {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     bool pressed_ = false;

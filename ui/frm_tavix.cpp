@@ -16,6 +16,7 @@
 #include "ui/frm_about.hpp"
 #include "ui/message_box.hpp"
 #include "ui/result/result_view.hpp"
+#include "ui/screen_reader.hpp"
 #include "ui/window_look.hpp"
 #include "ui/window_placement.hpp"
 
@@ -108,13 +109,23 @@ void frmTavix::createControls() {
     txt_ = place(new ResultView(this), "txt", QStringLiteral("Resultado"),
                  twipsRect(240, 960, 12510, 6975));
     txt_->setFont(arial(12));
-    lblFator_ = label("lblFator", QString(), QStringLiteral("Fatores"),
-                      twipsRect(14040, 960, 1215, 7695), Qt::AlignHCenter);
-    lblNumFat_ = label("lblNumFat", QString(), QStringLiteral("Quocientes"),
-                       twipsRect(12720, 960, 1335, 7695), Qt::AlignHCenter);
+    // The two factor columns lie in a table that covers the window and shows nothing of its
+    // own: assistive technology reads their rows through it. Their names are their rows.
+    tblFat_ = new QWidget(this);
+    tblFat_->setObjectName(QStringLiteral("tblFat"));
+    tblFat_->setGeometry(rect());
+    lblFator_ = label("lblFator", QString(), QString(), twipsRect(14040, 960, 1215, 7695),
+                      Qt::AlignHCenter);
+    lblNumFat_ = label("lblNumFat", QString(), QString(), twipsRect(12720, 960, 1335, 7695),
+                       Qt::AlignHCenter);
+    for (QLabel* column : {lblFator_, lblNumFat_}) {
+        column->setParent(tblFat_);
+    }
+    presentAsTable(tblFat_, lblNumFat_, lblFator_);
 
     // The rule from (14040, 960) to (14040, 8640): one pixel wide, in the window's text colour.
-    lneFat_ = place(new QWidget(this), "lneFat", QStringLiteral("Traço"),
+    // It belongs to the table, which assistive technology reads by its rows.
+    lneFat_ = place(new QWidget(tblFat_), "lneFat", QStringLiteral("Traço"),
                     QRect(pixels(14040), pixels(960), 1, pixels(8640 - 960)));
     QPalette rule = lneFat_->palette();
     rule.setColor(QPalette::Window, kFixedText);
@@ -130,6 +141,7 @@ void frmTavix::createControls() {
                     twipsRect(4680, 240, 735, 375), Qt::AlignRight);
     lblAte_->setFont(arial(18));
     lblAte_->setBuddy(txtN_);
+    announcer_ = new Announcer(this);
 
     txtIni_->setKeyPressHandler([this](std::int16_t& key) { txtIni_KeyPress(key); });
     txtN_->setKeyPressHandler([this](std::int16_t& key) { txtN_KeyPress(key); });
@@ -148,6 +160,7 @@ void frmTavix::createControls() {
     for (std::size_t i = 0; i + 1 < std::size(focusOrder); ++i) {
         QWidget::setTabOrder(focusOrder[i], focusOrder[i + 1]);
     }
+    showFocusMarks(this);
     txtIni_->setFocus(Qt::OtherFocusReason);
 }
 
@@ -171,6 +184,7 @@ QWidget* frmTavix::boxWidget(TextBox box) const {
 
 void frmTavix::setResultText(ResultTextPtr text) {
     txt_->setText(std::move(text));
+    ++resultWrites_;
 }
 std::string frmTavix::resultText() const {
     return txt_->text().toString();
@@ -218,9 +232,13 @@ void frmTavix::setCaption(FactorColumn column, std::string caption) {
     QLabel* label = column == FactorColumn::lblNumFat ? lblNumFat_ : lblFator_;
     const QString rows = rowsForDisplay(caption);
     label->setText(rows);
-    // The name says which column it is; assistive technology reads the rows from here.
-    label->setAccessibleDescription(rows);
     (column == FactorColumn::lblNumFat ? numFatCaption_ : fatorCaption_) = std::move(caption);
+    ++captionWrites_;
+    // A factorization writes its rows one by one: the table is told once, when it ends.
+    tableDirty_ = true;
+    if (!computing_) {
+        refreshTable();
+    }
 }
 
 void frmTavix::setRuleVisible(bool visible) {
@@ -252,6 +270,8 @@ void frmTavix::setFocus(TextBox box) {
 }
 
 void frmTavix::showMessage(std::string_view message, MessageIcon icon) {
+    ++messages_;
+    refreshTable();
     showMessageBox(this, QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size())),
                    icon);
 }
@@ -261,14 +281,37 @@ NumberFormat frmTavix::systemNumberFormat() {
     return {locale.decimalPoint().toStdString(), locale.groupSeparator().toStdString()};
 }
 
+// Each outcome is spoken where the focus is left: a message box speaks for itself; a new
+// listing or table is announced, once the computation has put the focus where it goes.
 void frmTavix::cmdCalc_Click() {
+    const int writes = resultWrites_;
+    const int messages = messages_;
     tavix::cmdCalc_Click(*this, systemNumberFormat());
+    if (resultWrites_ != writes && messages_ == messages && txt_->text().length() > 0) {
+        announcer_->announce(listingSummary(txt_->text()));
+    }
 }
 void frmTavix::cmdV_Click() {
     tavix::cmdV_Click(*this, systemNumberFormat());
 }
+void frmTavix::refreshTable() {
+    if (tableDirty_) {
+        tableDirty_ = false;
+        tableRowsChanged(tblFat_);
+    }
+}
+
 void frmTavix::cmdFatorar_Click() {
+    const int writes = captionWrites_;
+    const int messages = messages_;
+    computing_ = true;
     tavix::cmdFatorar_Click(*this, systemNumberFormat());
+    computing_ = false;
+    refreshTable();
+    const QString summary = factorizationSummary(numFatCaption_, fatorCaption_);
+    if (captionWrites_ != writes && messages_ == messages && !summary.isEmpty()) {
+        announcer_->announce(summary);
+    }
 }
 
 void frmTavix::cmdHelp_Click() {

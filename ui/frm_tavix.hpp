@@ -15,6 +15,7 @@ class QPushButton;
 
 namespace tavix::ui {
 
+class Announcer;
 class DigitLineEdit;
 class ResultView;
 
@@ -72,6 +73,7 @@ class frmTavix : public QWidget, public Window {
     // Makes `button` (none when null) the one of the three computing buttons Enter presses.
     void makeDefault(QPushButton* button);
     QPushButton* defaultButton() const;
+    void refreshTable();
 
     // The result area, reached only through these three.
     std::string resultText() const;
@@ -85,15 +87,24 @@ class frmTavix : public QWidget, public Window {
     QPushButton* cmdCalc_ = nullptr;
     DigitLineEdit* txtN_ = nullptr;
     ResultView* txt_ = nullptr;
+    QWidget* tblFat_ = nullptr;
     QLabel* lblFator_ = nullptr;
     QLabel* lblNumFat_ = nullptr;
     QWidget* lneFat_ = nullptr;
     QLabel* lblDe_ = nullptr;
     QLabel* lblAte_ = nullptr;
+    Announcer* announcer_ = nullptr;
 
     std::string numFatCaption_;
     std::string fatorCaption_;
     Pointer pointer_ = Pointer::Default;
+    // What the computations have written, counted so that a click knows what it changed.
+    int resultWrites_ = 0;
+    int captionWrites_ = 0;
+    int messages_ = 0;
+    // Rows written to the table that assistive technology has not been told of yet.
+    bool computing_ = false;
+    bool tableDirty_ = false;
 };
 
 }  // namespace tavix::ui

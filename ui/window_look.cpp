@@ -1,7 +1,9 @@
 #include "ui/window_look.hpp"
 
+#include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QString>
 #include <QWidget>
 
@@ -130,6 +132,67 @@ QIcon programIcon() {
         icon.addFile(QStringLiteral(":/icons/tavix-%1.png").arg(size), QSize(size, size));
     }
     return icon;
+}
+
+QColor focusMarkColour(const QPalette& palette) {
+    const QColor ground = palette.color(QPalette::Window);
+    const QColor highlight = palette.color(QPalette::Highlight);
+    return contrastRatio(highlight, ground) >= kFocusMarkContrast
+               ? highlight
+               : palette.color(QPalette::WindowText);
+}
+
+void drawFocusMark(QPainter& painter, const QRect& area, const QPalette& palette) {
+    painter.save();
+    painter.setPen(QPen(focusMarkColour(palette), 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(area).adjusted(1, 1, -1, -1));
+    painter.restore();
+}
+
+namespace {
+
+// The focus mark of one window: a frame round its focused control, above every control.
+class FocusMark : public QWidget {
+  public:
+    explicit FocusMark(QWidget* window) : QWidget(window) {
+        setObjectName(QStringLiteral("focusMark"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::NoFocus);
+        hide();
+        connect(qApp, &QApplication::focusChanged, this, [this] { follow(); });
+        follow();
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        drawFocusMark(painter, rect(), parentWidget()->palette());
+    }
+
+  private:
+    void follow() {
+        QWidget* window = parentWidget();
+        QWidget* focus = window->focusWidget();
+        if (focus == nullptr || focus == window || !focus->isVisible()) {
+            hide();
+            return;
+        }
+        const QRect control(focus->mapTo(window, QPoint(0, 0)), focus->size());
+        setGeometry(control.adjusted(-kFocusMarkMargin, -kFocusMarkMargin, kFocusMarkMargin,
+                                     kFocusMarkMargin));
+        // Cut out the control itself: the mark never covers what it surrounds.
+        setMask(QRegion(rect()).subtracted(QRegion(rect().adjusted(2, 2, -2, -2))));
+        raise();
+        show();
+        update();
+    }
+};
+
+}  // namespace
+
+void showFocusMarks(QWidget* window) {
+    new FocusMark(window);
 }
 
 }  // namespace tavix::ui

@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QRect>
 
+class QPainter;
 class QWidget;
 
 namespace tavix::ui {
@@ -34,6 +35,25 @@ inline constexpr QColor kFixedText{0, 0, 0};
 
 // Texts need 4.5:1 against what lies under them to be read with ease (WCAG).
 inline constexpr double kReadableContrast = 4.5;
+
+// A focus mark must stand out 3:1 from what lies around it (WCAG, non-text contrast).
+inline constexpr double kFocusMarkContrast = 3.0;
+
+// The colour of a focus mark drawn on `palette`'s window ground: the desktop's highlight
+// where it stands out kFocusMarkContrast from that ground, the window's text colour otherwise.
+QColor focusMarkColour(const QPalette& palette);
+
+// Draws a focus mark, a solid frame two pixels wide, just inside `area`.
+void drawFocusMark(QPainter& painter, const QRect& area, const QPalette& palette);
+
+// How far outside a control its focus mark lies: a pixel of the window's ground, then the
+// mark, two pixels wide.
+inline constexpr int kFocusMarkMargin = 3;
+
+// Marks whichever control of `window` has the keyboard focus with a focus mark drawn round it
+// on the window's own ground, whatever the style draws or leaves out. The mark lies above the
+// controls, takes no mouse event, and is made once the window's controls are.
+void showFocusMarks(QWidget* window);
 
 // The contrast of two colours by the WCAG formula, from 1 (alike) to 21 (black and white).
 double contrastRatio(const QColor& a, const QColor& b);

@@ -12,7 +12,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from tavix_e2e import Program, wait_for  # noqa: E402
 from test_about_window import client_geometry, window_manager_running, xprop  # noqa: E402
-from test_desktops import Picture, contrast, fill_in  # noqa: E402
+from test_desktops import Picture, contrast, extents, fill_in  # noqa: E402
 
 SCALE = 2
 
@@ -32,6 +32,13 @@ def main():
         rule = [x for x in range(left + 930 * SCALE, left + 942 * SCALE)
                 if contrast(shot.pixel(x, y), (224, 224, 224)) >= 4.5]
         assert rule == [left + 936 * SCALE, left + 936 * SCALE + 1], rule
+
+        # The focus mark round the focused box (Número, after Fatorar): three of the window's
+        # pixels out, at twice the width, dark on the grey on each side.
+        x, y, w, h = (SCALE * v for v in extents(tavix.find("Número", "text")))  # (logical)
+        for px, py in ((x - 2 * SCALE, y + h // 2), (x + w + 2 * SCALE - 1, y + h // 2),
+                       (x + w // 2, y - 2 * SCALE), (x + w // 2, y + h + 2 * SCALE - 1)):
+            assert contrast(shot.pixel(px, py), (224, 224, 224)) >= 3, (px, py)
 
         # The 100-pixel picture offered with twice as many pixels, drawn from a larger render
         # rather than enlarged.

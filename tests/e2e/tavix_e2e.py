@@ -50,6 +50,12 @@ _use_system_python()
 import pyatspi  # noqa: E402
 
 
+# The about window's description, which is also its accessible name.
+ABOUT_DESCRIPTION = ("O Tavix lista os números primos de um intervalo, verifica se um número é "
+                     "primo e fatora um número na tabela de duas colunas. Um programa da equipe "
+                     "do Tavix.")
+
+
 def wait_for(predicate, timeout=10.0, interval=0.05, what="condition"):
     """Polls until predicate() gives a true value, and returns that value."""
     deadline = time.monotonic() + timeout
@@ -211,6 +217,16 @@ class Program:
             return t.getText(0, -1)
         except NotImplementedError:
             return node.name
+
+    # The factorization as a screen reader reads it: a row for each line, quotient and divisor.
+    FACTORS_OF_360 = [("360", "2"), ("180", "2"), ("90", "2"), ("45", "3"), ("15", "3"),
+                      ("5", "5"), ("1", "")]
+
+    def factor_rows(self):
+        """The rows of the factorization table, each (quotient, divisor)."""
+        table = self.find("Fatoração", "table").queryTable()
+        return [tuple(table.getAccessibleAt(row, column).name for column in range(2))
+                for row in range(table.nRows)]
 
     @staticmethod
     def has_focus(node):

@@ -41,12 +41,7 @@ def main():
         assert not is_default(calcular)
         tavix.type_text("3a6.0")  # the letter and the full stop are not typed
         tavix.key("Return")
-        quotients = tavix.find("Quocientes", "label")
-        factors = tavix.find("Fatores", "label")
-        wait_for(lambda: quotients.description == "360\n180\n90\n45\n15\n5\n1",
-                 what="the quotients of 360")
-        assert factors.description == "2\n2\n2\n3\n3\n5", factors.description
-        assert tavix.is_showing(tavix.find("Traço")), "the rule is shown"
+        wait_for(lambda: tavix.factor_rows() == tavix.FACTORS_OF_360, what="the table of 360")
         tavix.screenshot("main_window.png", window_id)
         tavix.screenshot("main_window_screen.png")
 

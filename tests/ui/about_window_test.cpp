@@ -1,5 +1,6 @@
 // The about window in-process: its controls, closing it, one instance, its links and its
 // hold on the activation.
+#include <QAccessible>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFontInfo>
@@ -13,11 +14,14 @@
 #include <QTest>
 #include <QUrl>
 
+#include <cstdlib>
+
 #include "support/qt_helpers.hpp"
 #include "ui/beep.hpp"
 #include "ui/desktop_link.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/frm_tavix.hpp"
+#include "ui/window_look.hpp"
 
 using tavix::ui::frmAbout;
 
@@ -140,11 +144,11 @@ void AboutWindowTest::controlsInStackingOrder() {
         }
     }
     // Later controls lie over earlier ones, except that the white member of Line1 lies under
-    // the grey one.
-    const QStringList expected = {"picIcon",    "cmdOK",        "lblLink1",       "lblLink2",
-                                  "lblLink3",   "lblSites",     "lblContato",     "lblEmail",
-                                  "Line1",      "Line1",        "lblDescription", "lblTitle",
-                                  "lblVersion", "lblDisclaimer"};
+    // the grey one; the focus mark lies over them all.
+    const QStringList expected = {"picIcon",    "cmdOK",         "lblLink1",       "lblLink2",
+                                  "lblLink3",   "lblSites",      "lblContato",     "lblEmail",
+                                  "Line1",      "Line1",         "lblDescription", "lblTitle",
+                                  "lblVersion", "lblDisclaimer", "focusMark"};
     QCOMPARE(names, expected);
     // The white member is the wider one.
     const QList<QWidget*> lines =
@@ -214,7 +218,13 @@ void AboutWindowTest::controls() {
     QVERIFY(control);
     QCOMPARE(control->geometry(), geometry);
     QVERIFY(control->isVisible());
-    QVERIFY(!control->accessibleName().isEmpty());
+    // What a screen reader says of it: a label's own text first; links are links.
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+    const QString shown = name == QLatin1String("lblDescription")
+                              ? on<QLabel>(about, "lblDescription")->text()
+                              : text;
+    QCOMPARE(accessible->text(QAccessible::Name).left(shown.size()), shown);
+    QCOMPARE(accessible->role() == QAccessible::Link, link);
 
     const QFont font = control->font();
     QCOMPARE(font.family(), QStringLiteral("Arial"));
@@ -234,7 +244,7 @@ void AboutWindowTest::controls() {
         QCOMPARE(label->text(), text);
     }
     QCOMPARE(int(label->alignment()), alignment);
-    QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+    QCOMPARE(label->focusPolicy(), link ? Qt::TabFocus : Qt::NoFocus);
     // Links are marked by the underline alone.
     QCOMPARE(label->cursor().shape(), Qt::ArrowCursor);
     QCOMPARE(qobject_cast<tavix::ui::ClickableLabel*>(label) != nullptr, link);
@@ -298,11 +308,19 @@ void AboutWindowTest::focusStartsOnOkAndStaysOffLabels() {
     QCOMPARE(QApplication::focusWidget(), on<QPushButton>(about, "cmdOK"));
     // "?" left the main window's focus in the first number box.
     QCOMPARE(main_->focusWidget(), main_->findChild<QWidget*>("txtIni"));
-    QTest::keyClick(about, Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), on<QLabel>(about, "picIcon"));
-    QTest::keyClick(about, Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), on<QPushButton>(about, "cmdOK"));
-    QTest::keyClick(about, Qt::Key_Backtab);
+    // Tab: "Ok", the icon, then the links, and round again; Shift+Tab the other way.
+    QStringList order;
+    for (int i = 0; i < 6; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(order.join(' '), QStringLiteral("picIcon lblEmail lblLink3 lblLink2 lblLink1 cmdOK"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("lblLink1"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     QCOMPARE(QApplication::focusWidget(), on<QLabel>(about, "picIcon"));
     // Clicking labels leaves the focus where it was.
     QTest::mouseClick(on<QLabel>(about, "lblTitle"), Qt::LeftButton);
@@ -321,6 +339,7 @@ void AboutWindowTest::keysAndClicksClose_data() {
     QTest::newRow("Enter on the icon") << true << int(Qt::Key_Return);
     QTest::newRow("keypad Enter on the icon") << true << int(Qt::Key_Enter);
     QTest::newRow("Esc on the icon") << true << int(Qt::Key_Escape);
+    QTest::newRow("Esc on a link") << true << -int(Qt::Key_Escape);
 }
 
 void AboutWindowTest::keysAndClicksClose() {
@@ -329,7 +348,8 @@ void AboutWindowTest::keysAndClicksClose() {
     QPointer<frmAbout> about = open();
     QVERIFY(about);
     if (onIcon) {
-        on<QLabel>(about, "picIcon")->setFocus();
+        on<QLabel>(about, key < 0 ? "lblEmail" : "picIcon")->setFocus();
+        key = std::abs(key);
     }
     const int beeps = tavix::ui::beepCount();
     if (key == 0) {
@@ -391,6 +411,19 @@ void AboutWindowTest::linksHandTheirTargetToTheDesktop() {
     QCOMPARE(catcher_.urls.first().toString(), target);
     QCOMPARE(tavix::ui::aboutWindow(), about);
     QVERIFY(about->isActiveWindow());
+
+    // From the keyboard: Enter, keypad Enter and Space on the focused link open it; Esc still
+    // closes the window.
+    label->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(label, Qt::Key_Return);
+    QTest::keyClick(label, Qt::Key_Enter, Qt::KeypadModifier);
+    QTest::keyClick(label, Qt::Key_Space);
+    QCOMPARE(catcher_.urls.size(), 4);
+    QCOMPARE(catcher_.urls.last().toString(), target);
+    QCOMPARE(tavix::ui::aboutWindow(), about);
+    label->clearFocus();
+    catcher_.urls.clear();
+    catcher_.urls << QUrl(target);
 
     // A press that is released away from the label is no click.
     QTest::mousePress(label, Qt::LeftButton, {}, QPoint(5, 5));

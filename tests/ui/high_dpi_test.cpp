@@ -111,6 +111,18 @@ int runChild(int argc, char** argv) {
         }
         report(name, rows.join(QChar(' ')));
     }
+    // The rows of the table a screen reader reviews, in the same device pixels.
+    QAccessibleTableInterface* table =
+        QAccessible::queryAccessibleInterface(control(window, "tblFat"))->tableInterface();
+    QStringList cells;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        const QRect cell = table->cellAt(row, 0)->rect();
+        const QPoint top = window.mapFromGlobal(cell.topLeft());
+        cells << QStringLiteral("%1-%2")
+                     .arg(qFloor(top.y() * ratio))
+                     .arg(qCeil((top.y() + cell.height()) * ratio) - 1);
+    }
+    report("table rows", cells.join(QChar(' ')));
     for (const char* name : {"lblDe", "txt", "txtV", "cmdCalc"}) {
         const QRect area = deviceRect(control(window, name), &window, ratio).adjusted(4, 4, -4, -4);
         report(name, drawnAtFullDensity(grab, area) ? QStringLiteral("dense")
@@ -241,6 +253,18 @@ class HighDpiTest : public QObject {
                      qPrintable(quotients[row] + QStringLiteral(" / ") + factors[row]));
             QVERIFY2(std::abs(leftTop - rightTop) <= qCeil(ratio),  // "1" is shorter than "3"
                      qPrintable(quotients[row] + QStringLiteral(" / ") + factors[row]));
+        }
+
+        // Each row a screen reader reviews holds the row drawn there, whole.
+        const QStringList cells = values["table rows"].split(QChar(' '), Qt::SkipEmptyParts);
+        QCOMPARE(cells.size(), quotients.size());
+        for (int row = 0; row < cells.size(); ++row) {
+            const auto bound = [](const QString& range, int part) {
+                return range.section(QChar('-'), part, part).toInt();
+            };
+            QVERIFY2(bound(cells[row], 0) <= bound(quotients[row], 0) &&
+                         bound(quotients[row], 1) <= bound(cells[row], 1),
+                     qPrintable(cells[row] + QStringLiteral(" / ") + quotients[row]));
         }
 
         QCOMPARE(values["double-click"], QStringLiteral("19"));

@@ -204,6 +204,42 @@ class PaletteTest : public QObject {
         QVERIFY2(contrastRatio(separator, Qt::white) >= kReadableContrast, "separator on white");
     }
 
+    void focusMarks_data() { textsOnBothWindows_data(); }
+
+    // Every control that takes the focus is marked when it has it: a frame round it that stands
+    // out 3:1 from the window's ground on each of its four sides.
+    void focusMarks() {
+        QFETCH(QPalette, palette);
+        QFETCH(bool, changedAfterStart);
+        frmTavix* window = openMainWindowUnder(palette, changedAfterStart);
+        QVERIFY(window);
+        auto check = [](QWidget* top, const QColor& ground) {
+            for (QWidget* widget : top->findChildren<QWidget*>()) {
+                if (widget->focusPolicy() == Qt::NoFocus || !widget->isVisible() ||
+                    widget->window() != top) {
+                    continue;
+                }
+                widget->setFocus(Qt::TabFocusReason);
+                const QImage grab = top->grab().toImage();
+                const QRect mark = inGrab(widget, top, grab).adjusted(-2, -2, 2, 2);
+                const QPoint centre = mark.center();
+                double weakest = 21;
+                for (QPoint side :
+                     {QPoint(mark.left(), centre.y()), QPoint(mark.right(), centre.y()),
+                      QPoint(centre.x(), mark.top()), QPoint(centre.x(), mark.bottom())}) {
+                    weakest = std::min(weakest, contrastRatio(grab.pixelColor(side), ground));
+                }
+                const QString report = contrastReport(qPrintable(widget->objectName()), weakest);
+                QVERIFY2(weakest >= 3.0, qPrintable(report));
+            }
+        };
+        check(window, kMainBackground);
+        QTest::mouseClick(control(*window, "cmdHelp"), Qt::LeftButton);
+        frmAbout* about = tavix::ui::aboutWindow();
+        QVERIFY(about && QTest::qWaitForWindowExposed(about));
+        check(about, about->palette().color(QPalette::Window));
+    }
+
     void textsOnTheDesktopsColours_data() { textsOnBothWindows_data(); }
 
     // Boxes, buttons and the result area take the desktop's colours, and their texts are
