@@ -3,8 +3,8 @@
 #  - a package of Build-Depends (debian/control) that tools/packages.txt does not list;
 #  - a build that fails (dpkg-buildpackage -us -uc -b, the package's own tests left out:
 #    the test command runs them);
-#  - lintian --pedantic -I -E reporting anything that debian/tavix.lintian-overrides does not
-#    explain;
+#  - lintian --pedantic -I -E, on the packages and on the source package, reporting anything
+#    that debian/tavix.lintian-overrides and debian/source/lintian-overrides do not explain;
 #  - hardening-check on the packaged /usr/bin/tavix (PIE, stack protector, fortified
 #    functions, full RELRO with immediate binding);
 #  - the package's control fields and files (tests/install/install_checks.py deb);
@@ -84,9 +84,18 @@ first="$work/first/$deb"
 status=0
 
 echo "package-check: lintian"
+# The source package as well, as it would be uploaded: the upstream tarball is the tree
+# without debian/.
+source="$work/source"
+mkdir -p "$source/tavix"
+git -C "$root" archive "$tree" | tar -x -C "$source/tavix"
+git -C "$root" archive --prefix=tavix/ "$tree" ':!debian' |
+    gzip -n >"$source/tavix_${version%-*}.orig.tar.gz"
+(cd "$source/tavix" && dpkg-source -b .) >"$source/dpkg-source.log" 2>&1 ||
+    { cat "$source/dpkg-source.log" >&2; fail "dpkg-source could not make the source package"; }
 # --fail-on makes any tag that is not overridden count, informational ones included.
 lintian --pedantic -I -E --fail-on error,warning,info,pedantic "$work/first"/*.deb \
-    >"$work/lintian.log" 2>&1 || status=1
+    "$source"/*.dsc >"$work/lintian.log" 2>&1 || status=1
 grep -v 'running with root privileges is not recommended' "$work/lintian.log" || true
 [ $status = 0 ] || echo "package-check: lintian reported the tags above" >&2
 
