@@ -11,8 +11,9 @@
 #  - two builds of the same tree that differ in a single byte. The second build runs later,
 #    in another folder, with another umask, time zone and locale; diffoscope shows where the
 #    packages differ.
-# Each build is a clean copy of the working tree as git sees it (untracked files included,
-# ignored ones left out), so build folders never leak into the package. The packages are kept
+# Each build is a clean copy of the files git tracks, as they are in the working tree now
+# (changed or not, committed or not): what a clone would hold once they are committed, so
+# build folders and other untracked files never leak into the package. The packages are kept
 # in build/artifacts/. When the tree was already checked and its packages are still there,
 # the check is skipped; --force runs it anyway.
 set -euo pipefail
@@ -26,12 +27,12 @@ fail() {
     exit 1
 }
 
-# The working tree as a git tree object, through a throwaway index.
+# The tracked files of the working tree as a git tree object, through a throwaway index.
 index=$(mktemp)
 trap 'rm -f "$index"' EXIT
 rm -f "$index"
 cp "$(git -C "$root" rev-parse --path-format=absolute --git-path index)" "$index"
-GIT_INDEX_FILE=$index git -C "$root" add -A
+GIT_INDEX_FILE=$index git -C "$root" add -u
 tree=$(GIT_INDEX_FILE=$index git -C "$root" write-tree)
 version=$(dpkg-parsechangelog -l "$root/debian/changelog" -S Version)
 arch=$(dpkg --print-architecture)
