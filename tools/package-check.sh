@@ -5,6 +5,7 @@
 #    the test command runs them);
 #  - lintian --pedantic -I -E, on the packages and on the source package, reporting anything
 #    that debian/tavix.lintian-overrides and debian/source/lintian-overrides do not explain;
+#  - blhc on the build log (dpkg-buildflags' flags on every compile and link line);
 #  - hardening-check on the packaged /usr/bin/tavix (PIE, stack protector, fortified
 #    functions, full RELRO with immediate binding);
 #  - the package's control fields and files (tests/install/install_checks.py deb);
@@ -99,6 +100,11 @@ lintian --pedantic -I -E --fail-on error,warning,info,pedantic "$work/first"/*.d
     "$source"/*.dsc >"$work/lintian.log" 2>&1 || status=1
 grep -v 'running with root privileges is not recommended' "$work/lintian.log" || true
 [ $status = 0 ] || echo "package-check: lintian reported the tags above" >&2
+
+echo "package-check: build flags"
+# Every compile and link line of the build carries the flags of dpkg-buildflags: the project
+# adds none that undo them.
+blhc "$work/first/build.log" || status=1
 
 echo "package-check: hardening-check"
 mkdir "$work/unpacked"
