@@ -9,6 +9,8 @@
 #  - hardening-check on the packaged /usr/bin/tavix (PIE, stack protector, fortified
 #    functions, full RELRO with immediate binding);
 #  - the package's control fields and files (tests/install/install_checks.py deb);
+#  - the package's own test (debian/tests/listing), run on the program unpacked from the
+#    package rather than installed;
 #  - two builds of the same tree that differ in a single byte. The second build runs later,
 #    in another folder, with another umask, time zone and locale; diffoscope shows where the
 #    packages differ.
@@ -113,6 +115,11 @@ dpkg-deb -x "$first" "$work/unpacked"
 # pass: the C library's start files are not marked for it, so the linker drops the mark
 # (hardening-check fails /usr/bin/dpkg the same way).
 hardening-check --nocfprotection "$work/unpacked/usr/bin/tavix" || status=1
+
+echo "package-check: the package's own test (debian/tests), on the unpacked program"
+AUTOPKGTEST_TMP="$work" TAVIX_BIN="$work/unpacked/usr/bin/tavix" "$root/debian/tests/listing" \
+    >"$work/listing.log" 2>&1 || { cat "$work/listing.log" >&2; status=1; }
+tail -n 1 "$work/listing.log"
 
 echo "package-check: package contents"
 python3 "$root/tests/install/install_checks.py" deb "$first" "${version%-*}" || status=1
