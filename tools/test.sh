@@ -51,3 +51,4 @@ single+='|FatorarNumeroAgainstLiteralLoop|NumberReference'
 ctest --test-dir "$root/build-tsan" --output-on-failure -j2 -LE slow -E "^($single)\\."
 
 "$root/tools/fuzz.sh"
+"$root/tools/package-check.sh"

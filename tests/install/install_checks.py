@@ -6,7 +6,9 @@ Usage: install_checks.py CHECK [ARGS]
   tree STAGE                 the installed files, their modes, the icon sizes, the binary
   desktop STAGE              the desktop entry (desktop-file-validate and its keys)
   metainfo STAGE VERSION     the AppStream metadata (appstreamcli validate and its links)
-  deb BUILD STAGE VERSION    cpack -G DEB in a temporary directory, its control and files
+  manual STAGE               the manual pages (groff and man without warnings, their topics)
+  deb DEB VERSION            a package built from debian/ (tools/package-check.sh): its
+                             control fields and files
   wmclass BINARY STAGE       the running program's WM_CLASS against StartupWMClass
 
 Exit status: 0 passed, 1 failed, 77 skipped (wmclass without any X display only).
@@ -34,12 +36,23 @@ RUNTIME_DEPENDS = ["qt6-qpa-plugins", "qt6-wayland", "qt6-translations-l10n", "f
 LIBRARY_DEPENDS = ["libqt6widgets6", "libqt6core6", "libc6"]
 SKIP = 77
 
+MANUAL_PAGES = ["usr/share/man/man1/tavix.1", "usr/share/man/pt_BR/man1/tavix.1"]
 EXPECTED_FILES = sorted(
     ["usr/bin/tavix",
      f"usr/share/applications/{APP_ID}.desktop",
      f"usr/share/metainfo/{APP_ID}.metainfo.xml",
      "usr/share/doc/tavix/copyright"]
+    + MANUAL_PAGES
     + [f"usr/share/icons/hicolor/{n}x{n}/apps/{APP_ID}.png" for n in ICON_SIZES])
+# The package: the same files, the manual pages compressed, Debian's changelog and the
+# explained lintian tags.
+PACKAGE_FILES = sorted(
+    [name + ".gz" if name in MANUAL_PAGES else name for name in EXPECTED_FILES]
+    + ["usr/share/doc/tavix/changelog.Debian.gz", "usr/share/lintian/overrides/tavix"])
+# What each manual page must tell, in either language.
+MANUAL_TOPICS = ["Calcular", "Verificar", "Fatorar", "2147483647", "Valor acima da memória.",
+                 "Enter", "Ctrl+S", "Salvar como", "QT_QPA_PLATFORM", "QT_SCALE_FACTOR",
+                 "QT_QPA_PLATFORMTHEME", "contato@tavix.example"]
 
 failures = []
 
@@ -182,6 +195,24 @@ def cmd_metainfo(stage, version):
           "the Portuguese description does not speak of primes")
 
 
+def cmd_manual(stage):
+    need("groff", "groff")
+    need("man", "man-db")
+    for page in MANUAL_PAGES:
+        path = os.path.join(stage, page)
+        # Plain groff (no preconv) and man as users run it: both without a single warning.
+        for command in (["groff", "-ww", "-z", "-man", path],
+                        ["man", "--warnings", "-E", "UTF-8", "-l", "-Tutf8", "-Z", path]):
+            result = run(*command, env=dict(os.environ, LC_ALL="C.UTF-8"))
+            check(result.returncode == 0 and not result.stderr.strip(),
+                  f"{' '.join(command[:2])} {page}:\n{result.stderr}")
+        # Wide enough that no word is broken across lines.
+        shown = run("man", "-l", path, env=dict(os.environ, LC_ALL="C.UTF-8", MANWIDTH="1000"))
+        text = re.sub(r"\s+", " ", shown.stdout)
+        for topic in MANUAL_TOPICS:
+            check(topic in text, f"{page} does not tell {topic!r}")
+
+
 def control_fields(deb):
     fields = {}
     for line in run("dpkg-deb", "-f", deb).stdout.splitlines():
@@ -196,58 +227,52 @@ def depends_names(depends):
             for item in depends.split(",") for alternative in item.split("|")}
 
 
-def cmd_deb(build, stage, version):
-    for tool, package in (("cpack", "cmake"), ("dpkg-deb", "dpkg"),
-                          ("dpkg-shlibdeps", "dpkg-dev"), ("file", "file")):
+def cmd_deb(deb, version):
+    for tool, package in (("dpkg-deb", "dpkg"), ("file", "file")):
         need(tool, package)
-    with tempfile.TemporaryDirectory(prefix="tavix-deb-") as out:
-        result = run("cpack", "-G", "DEB", "--config", os.path.join(build, "CPackConfig.cmake"),
-                     "-B", out)
-        if not check(result.returncode == 0, f"cpack failed:\n{result.stdout}{result.stderr}"):
-            return
-        arch = run("dpkg", "--print-architecture").stdout.strip()
-        deb = os.path.join(out, f"tavix_{version}-1_{arch}.deb")
-        if not check(os.path.exists(deb), f"no {os.path.basename(deb)} in {os.listdir(out)}"):
-            return
-        fields = control_fields(deb)
-        expected = {"Package": "tavix", "Version": f"{version}-1", "Architecture": arch,
-                    "Maintainer": MAINTAINER, "Section": "math", "Priority": "optional",
-                    "Homepage": HOMEPAGE}
-        for key, value in expected.items():
-            check(fields.get(key) == value, f"{key}: {fields.get(key)}, expected {value}")
-        check("Installed-Size" in fields, "no Installed-Size")
-        check(fields.get("Description", "").startswith("prime numbers"),
-              f"Description: {fields.get('Description')}")
-        depends = depends_names(fields.get("Depends", ""))
-        for name in RUNTIME_DEPENDS + LIBRARY_DEPENDS:
-            check(name in depends, f"Depends lacks {name}: {fields.get('Depends')}")
-        for name in sorted(depends):
-            known = run("dpkg-query", "-W", name).returncode == 0
-            check(known, f"Depends names {name}, which dpkg does not know here")
-        description = run("dpkg-deb", "-f", deb, "Description").stdout
-        check("números primos" in description, "the long description has no Portuguese text")
+    arch = run("dpkg", "--print-architecture").stdout.strip()
+    fields = control_fields(deb)
+    expected = {"Package": "tavix", "Version": f"{version}-1", "Architecture": arch,
+                "Maintainer": MAINTAINER, "Section": "math", "Priority": "optional",
+                "Homepage": HOMEPAGE}
+    for key, value in expected.items():
+        check(fields.get(key) == value, f"{key}: {fields.get(key)}, expected {value}")
+    check(fields.get("Description", "").startswith("prime numbers"),
+          f"Description: {fields.get('Description')}")
+    depends = depends_names(fields.get("Depends", ""))
+    for name in RUNTIME_DEPENDS + LIBRARY_DEPENDS:
+        check(name in depends, f"Depends lacks {name}: {fields.get('Depends')}")
+    for name in sorted(depends):
+        check(run("dpkg-query", "-W", name).returncode == 0,
+              f"Depends names {name}, which dpkg does not know here")
+    check("números primos" in run("dpkg-deb", "-f", deb, "Description").stdout,
+          "the long description has no Portuguese text")
 
-        # Files: the same as a plain install, owned by root, with ordinary modes.
-        files = []
-        for line in run("dpkg-deb", "-c", deb).stdout.splitlines():
-            mode, owner, _, _, _, path = line.split(None, 5)
-            path = path.removeprefix("./")
-            check(owner == "root/root", f"{path} is owned by {owner}")
-            if mode.startswith("d"):
-                check(mode == "drwxr-xr-x", f"{path} has mode {mode}")
-            else:
-                files.append(path)
-                wanted = "-rwxr-xr-x" if path.startswith("usr/bin/") else "-rw-r--r--"
-                check(mode == wanted, f"{path} has mode {mode}, expected {wanted}")
-        check(sorted(files) == files_under(stage),
-              f"package files {sorted(files)} differ from the install {files_under(stage)}")
+    # Files: those of a plain install, owned by root, with ordinary modes.
+    files = []
+    for line in run("dpkg-deb", "-c", deb).stdout.splitlines():
+        mode, owner, _, _, _, path = line.split(None, 5)
+        path = path.removeprefix("./")
+        check(owner == "root/root", f"{path} is owned by {owner}")
+        if mode.startswith("d"):
+            check(mode == "drwxr-xr-x", f"{path} has mode {mode}")
+        else:
+            files.append(path)
+            wanted = "-rwxr-xr-x" if path.startswith("usr/bin/") else "-rw-r--r--"
+            check(mode == wanted, f"{path} has mode {mode}, expected {wanted}")
+    check(sorted(files) == PACKAGE_FILES,
+          f"package files differ:\n  unexpected: {sorted(set(files) - set(PACKAGE_FILES))}"
+          f"\n  missing: {sorted(set(PACKAGE_FILES) - set(files))}")
 
-        unpacked = os.path.join(out, "root")
+    with tempfile.TemporaryDirectory(prefix="tavix-deb-") as unpacked:
         run("dpkg-deb", "-x", deb, unpacked)
         program = os.path.join(unpacked, "usr/bin/tavix")
         kind = run("file", "-b", program).stdout
         check(", stripped" in kind, f"the packaged program is not stripped: {kind.strip()}")
         check(elf_rpath(program) == [], "the packaged program keeps a run path")
+        with open(os.path.join(unpacked, "usr/share/doc/tavix/copyright"), encoding="utf-8") as f:
+            check(f.readline().startswith("Format: https://www.debian.org/doc/packaging-manuals/"),
+                  "the copyright file is not machine-readable (DEP-5)")
 
 
 def x_windows_of(pid):
@@ -304,7 +329,7 @@ def cmd_wmclass(binary, stage):
 
 def main(argv):
     commands = {"stage": cmd_stage, "tree": cmd_tree, "desktop": cmd_desktop,
-                "metainfo": cmd_metainfo, "deb": cmd_deb, "wmclass": cmd_wmclass}
+                "metainfo": cmd_metainfo, "manual": cmd_manual, "deb": cmd_deb, "wmclass": cmd_wmclass}
     if len(argv) < 2 or argv[1] not in commands:
         print(__doc__, file=sys.stderr)
         return 2
