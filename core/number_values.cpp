@@ -9,9 +9,6 @@ namespace tavix {
 
 namespace {
 
-// Any failure that is neither a RuntimeError nor a lack of memory.
-constexpr int kInternalErrorNumber = 51;
-
 // More significant digits than a double can ever need to round correctly; the digits past
 // these only break ties, which one extra non-zero digit does just as well.
 constexpr std::size_t kMaxSignificantDigits = 800;
