@@ -5,6 +5,8 @@
 #include <limits>
 #include <new>
 
+#include "core/utf8.hpp"
+
 namespace tavix {
 
 namespace {
@@ -15,11 +17,9 @@ constexpr std::size_t kMaxSignificantDigits = 800;
 // Exponents are summed saturated at this magnitude; any such number is far out of range.
 constexpr long long kExponentLimit = 1'000'000'000;
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n';
-}
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
+// What TextToNumber skips wherever it stands: blanks and line feeds (not carriage returns).
+bool isSkipped(char c) {
+    return isBlank(c) || c == '\n';
 }
 
 long long saturatedExponent(long long value) {
@@ -64,7 +64,7 @@ double TextToNumber(std::string_view text) {
     std::size_t i = 0;
     const std::size_t n = text.size();
     auto skipBlanks = [&] {
-        while (i < n && isBlank(text[i])) {
+        while (i < n && isSkipped(text[i])) {
             ++i;
         }
     };
@@ -167,11 +167,10 @@ double TextToNumber(std::string_view text) {
 }
 
 bool IsNumericText(std::string_view text, const NumberFormat& format) {
-    auto isTrimmed = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && isTrimmed(text.front())) {
+    while (!text.empty() && isBlank(text.front())) {
         text.remove_prefix(1);
     }
-    while (!text.empty() && isTrimmed(text.back())) {
+    while (!text.empty() && isBlank(text.back())) {
         text.remove_suffix(1);
     }
 

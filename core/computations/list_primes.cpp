@@ -36,6 +36,33 @@ int answer(Window& window, std::string_view text) {
     return kNoError;
 }
 
+// The list before the primes the sieve finds: its items, and how many.
+struct ListStart {
+    std::string text;
+    std::uint64_t count = 0;
+};
+
+void addItem(ListStart& start, std::string_view item) {
+    if (!start.text.empty()) {
+        start.text += kListSeparator;
+    }
+    start.text += item;
+    ++start.count;
+}
+
+// The fixed start: "3" from 3 on, "2, 3" from 2 or below (exact comparisons: a first number
+// strictly between 2 and 3 starts no list).
+ListStart fixedStart(double first) {
+    ListStart start;
+    if (first <= 2) {
+        addItem(start, "2");
+        addItem(start, "3");
+    } else if (first == 3) {
+        addItem(start, "3");
+    }
+    return start;
+}
+
 // The report: the pointer back, then after an overflow the message and the focus in
 // txtIni, after any other error the focus first and the message last.
 constexpr ReportStep kOverflowOrder[] = {ReportStep::PointerBack, ReportStep::Message,
@@ -77,26 +104,18 @@ int listPrimesOfInterval(Window& window, const NumberFormat& format) {
         return answer(window, texts::kNoPrimes);
     }
 
-    std::string start;
-    std::uint64_t startCount = 0;
-    if (first == 3) {
-        start = "3";
-        startCount = 1;
-        window.setText(TextBox::txt, start);
-    } else if (first <= 2) {
-        start = "2, 3";
-        startCount = 2;
-        window.setText(TextBox::txt, start);
+    ListStart start = fixedStart(first);
+    if (!start.text.empty()) {
+        window.setText(TextBox::txt, start.text);
     }
-
     ListingPlan plan = planListing(first, last, format);
     if (plan.listsFive) {
-        start += start.empty() ? "5" : ", 5";
-        ++startCount;
+        addItem(start, "5");
     }
     // A list that runs into an overflow stays without its count line.
     const CountLine countLine = plan.overflows ? CountLine() : CountLine(countLineFor);
-    window.setResultText(makeListingText(start, startCount, std::move(plan.pieces), countLine));
+    window.setResultText(
+        makeListingText(start.text, start.count, std::move(plan.pieces), countLine));
     if (plan.overflows) {
         return kOverflowErrorNumber;
     }

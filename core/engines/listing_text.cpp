@@ -13,11 +13,7 @@ namespace tavix {
 
 namespace {
 
-// Windows handed out at a time by the count pass: enough that restarting the sieve at each
-// hand-out costs little, few enough that the two threads finish close together.
-constexpr std::uint64_t kTaskWindows = 8;
-
-constexpr std::uint64_t kWindowBits = 8 * std::uint64_t{kWindowBytes};
+using tuning::kTaskWindows;
 
 // The primes of one piece within one window, and where their text lies.
 struct Block {
@@ -152,7 +148,7 @@ class ListingText final : public ResultText, public std::enable_shared_from_this
 
     bool hasLineBreaks() const override {
         const auto breaks = [](std::string_view s) {
-            return s.find_first_of("\n\r") != std::string_view::npos;
+            return s.find_first_of(kLineBreaks) != std::string_view::npos;
         };
         return breaks(head_) || std::any_of(pieces_.begin(), pieces_.end(),
                                             [&](const ListingPiece& p) { return breaks(p.tail); });

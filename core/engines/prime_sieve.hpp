@@ -11,13 +11,18 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/engines/tuning.hpp"
+
 namespace tavix {
 
 inline constexpr std::array<std::uint32_t, 8> kWheelResidues = {1, 7, 11, 13, 17, 19, 23, 29};
 
-inline constexpr std::size_t kWindowBytes = 32 * 1024;  // one level-1 data cache
+inline constexpr std::size_t kWindowBytes = tuning::kWindowBytes;
 inline constexpr std::uint64_t kWindowSpan = 30 * std::uint64_t{kWindowBytes};
 inline constexpr std::size_t kWindowWords = kWindowBytes / 8;
+inline constexpr std::uint64_t kWindowBits = 8 * std::uint64_t{kWindowBytes};
+// The numbers one 64-bit word of a bitmap stands for: eight bytes of 30.
+inline constexpr std::uint64_t kWordSpan = 8 * 30;
 
 // The primes that sieve every window up to a limit (the smallest ones come from a fixed
 // pattern). Made once, read by any number of WindowSieve at the same time.

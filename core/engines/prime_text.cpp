@@ -57,8 +57,7 @@ std::uint64_t bitsOfWord(const std::uint64_t* bitmap, std::uint64_t w, std::uint
 // Writes one item exactly: separator (unless leading), whole part, tail.
 char* writeItem(char* out, std::uint64_t prime, const ListingPiece& piece, bool separator) {
     if (separator) {
-        out[0] = ',';
-        out[1] = ' ';
+        std::memcpy(out, kListSeparator.data(), kSeparatorSize);
         out += kSeparatorSize;
     }
     const auto whole = static_cast<std::int64_t>(prime) + piece.shift;
@@ -118,7 +117,8 @@ char* writePrimes(const std::uint64_t* bitmap, std::uint64_t window, std::uint64
         static_cast<std::uint32_t>(numberOfBit(window, endBit - 1) + shift) / kLowBase;
     std::uint64_t heads[kWindowSpan / kLowBase + 2];
     for (std::uint64_t high = firstHigh; high <= lastHigh; ++high) {
-        char head[8] = {',', ' '};
+        char head[8] = {};
+        std::memcpy(head, kListSeparator.data(), kSeparatorSize);
         std::to_chars(head + kSeparatorSize, head + 8, high);
         std::memcpy(&heads[high - firstHigh], head, 8);
     }
@@ -131,7 +131,7 @@ char* writePrimes(const std::uint64_t* bitmap, std::uint64_t window, std::uint64
 
     const std::uint64_t windowFirst = window * kWindowSpan;
     for (std::uint64_t w = beginBit / 64; w * 64 < endBit; ++w) {
-        const auto wordFirst = static_cast<std::uint32_t>(windowFirst + 240 * w);
+        const auto wordFirst = static_cast<std::uint32_t>(windowFirst + kWordSpan * w);
         for (std::uint64_t bits = bitsOfWord(bitmap, w, beginBit, endBit); bits != 0;
              bits &= bits - 1) {
             const std::uint32_t prime = wordFirst + kBitOffset[std::countr_zero(bits)];
