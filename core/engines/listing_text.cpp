@@ -242,18 +242,25 @@ struct Worker {
     std::vector<std::uint64_t> bitmap;
 };
 
-// The blocks of the pieces, window by window in the order of the list, with their counts;
-// only those that hold a prime.
-std::vector<Block> countedBlocks(const std::vector<ListingPiece>& pieces,
-                                 const SievingPrimes& sievingPrimes) {
-    const std::uint64_t firstWindow = pieces.front().low / kWindowSpan;
-    const std::uint64_t lastWindow = pieces.back().high / kWindowSpan;
-    const std::uint64_t windowCount = lastWindow - firstWindow + 1;
+// The blocks of the pieces, window by window in the order of the list, and where each
+// window's blocks begin.
+struct WindowBlocks {
+    std::uint64_t firstWindow = 0;
+    std::uint64_t lastWindow = 0;
     std::vector<Block> blocks;
-    std::vector<std::size_t> windowBlocks(windowCount + 1);
+    std::vector<std::size_t> begins;  // one for each window, and the end
+
+    std::size_t begin(std::uint64_t window) const { return begins[window - firstWindow]; }
+    std::size_t end(std::uint64_t window) const { return begins[window - firstWindow + 1]; }
+};
+
+WindowBlocks blocksOf(const std::vector<ListingPiece>& pieces) {
+    WindowBlocks layout;
+    layout.firstWindow = pieces.front().low / kWindowSpan;
+    layout.lastWindow = pieces.back().high / kWindowSpan;
     std::size_t piece = 0;
-    for (std::uint64_t window = firstWindow; window <= lastWindow; ++window) {
-        windowBlocks[window - firstWindow] = blocks.size();
+    for (std::uint64_t window = layout.firstWindow; window <= layout.lastWindow; ++window) {
+        layout.begins.push_back(layout.blocks.size());
         const std::uint64_t windowLow = window * kWindowSpan;
         const std::uint64_t windowHigh = windowLow + kWindowSpan - 1;
         for (std::size_t p = piece; p < pieces.size() && pieces[p].low <= windowHigh; ++p) {
@@ -265,37 +272,47 @@ std::vector<Block> countedBlocks(const std::vector<ListingPiece>& pieces,
             block.piece = p;
             block.beginBit = firstBitFrom(window, std::max(pieces[p].low, windowLow));
             block.endBit = endBitTo(window, std::min(pieces[p].high, windowHigh));
-            blocks.push_back(block);
+            layout.blocks.push_back(block);
         }
         while (piece < pieces.size() && pieces[piece].high <= windowHigh) {
             ++piece;
         }
     }
-    windowBlocks[windowCount] = blocks.size();
+    layout.begins.push_back(layout.blocks.size());
+    return layout;
+}
 
-    // Windows covered whole by one block are counted from the table; the others are sieved.
+// Counts the windows covered whole by one block from the table; returns the others, which
+// are to be sieved.
+std::vector<std::uint64_t> countFromTable(WindowBlocks& layout) {
     std::vector<std::uint64_t> sieved;
-    for (std::uint64_t window = firstWindow; window <= lastWindow; ++window) {
-        const std::size_t firstBlock = windowBlocks[window - firstWindow];
-        const std::size_t endBlock = windowBlocks[window - firstWindow + 1];
+    for (std::uint64_t window = layout.firstWindow; window <= layout.lastWindow; ++window) {
+        const std::size_t firstBlock = layout.begin(window);
+        const std::size_t endBlock = layout.end(window);
         if (firstBlock == endBlock) {
             continue;
         }
-        const Block& only = blocks[firstBlock];
+        Block& only = layout.blocks[firstBlock];
         const auto counted = primesInWholeWindow(window);
         if (endBlock - firstBlock == 1 && only.beginBit == 0 && only.endBit == kWindowBits &&
             counted) {
-            blocks[firstBlock].count = *counted;
+            only.count = *counted;
         } else {
             sieved.push_back(window);
         }
     }
+    return sieved;
+}
 
+// Counts the blocks of the windows to sieve, on the calling thread and one more.
+void countBySieve(WindowBlocks& layout, const std::vector<std::uint64_t>& sieved,
+                  const SievingPrimes& sievingPrimes) {
     std::vector<Worker> workers;
     const std::size_t threads = std::min<std::size_t>(workerCount(), sieved.size());
     for (std::size_t i = 0; i < threads; ++i) {
         workers.emplace_back(sievingPrimes);
     }
+    std::vector<Block>& blocks = layout.blocks;
     const std::size_t taskCount = (sieved.size() + kTaskWindows - 1) / kTaskWindows;
     runTasks(taskCount, threads, [&](std::size_t w, std::size_t task) {
         Worker& worker = workers[w];
@@ -303,8 +320,8 @@ std::vector<Block> countedBlocks(const std::vector<ListingPiece>& pieces,
         const std::size_t end = std::min<std::size_t>(begin + kTaskWindows, sieved.size());
         for (std::size_t i = begin; i < end; ++i) {
             const std::uint64_t window = sieved[i];
-            const std::size_t firstBlock = windowBlocks[window - firstWindow];
-            const std::size_t endBlock = windowBlocks[window - firstWindow + 1];
+            const std::size_t firstBlock = layout.begin(window);
+            const std::size_t endBlock = layout.end(window);
             // Only the bytes the blocks cover: all of them but at the ends of the list.
             const std::size_t beginByte = blocks[firstBlock].beginBit / 8;
             const std::size_t endByte = (blocks[endBlock - 1].endBit + 7) / 8;
@@ -315,8 +332,15 @@ std::vector<Block> countedBlocks(const std::vector<ListingPiece>& pieces,
             }
         }
     });
-    std::erase_if(blocks, [](const Block& block) { return block.count == 0; });
-    return blocks;
+}
+
+// The blocks of the pieces with their counts; only those that hold a prime.
+std::vector<Block> countedBlocks(const std::vector<ListingPiece>& pieces,
+                                 const SievingPrimes& sievingPrimes) {
+    WindowBlocks layout = blocksOf(pieces);
+    countBySieve(layout, countFromTable(layout), sievingPrimes);
+    std::erase_if(layout.blocks, [](const Block& block) { return block.count == 0; });
+    return std::move(layout.blocks);
 }
 
 }  // namespace

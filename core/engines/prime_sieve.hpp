@@ -63,6 +63,10 @@ class WindowSieve {
     };
 
     void start(std::uint64_t firstNumber);
+    // Strikes the multiples of one prime in the window's bytes [0, end), from where its
+    // crossing stands, and leaves the crossing where the window ends.
+    static void strike(Crossing& crossing, std::uint8_t* bytes, std::int64_t windowByte,
+                       std::int64_t end);
 
     std::vector<Crossing> crossings_;
     std::uint64_t nextWindow_ = ~std::uint64_t{0};
