@@ -123,33 +123,9 @@ void WindowSieve::start(std::uint64_t firstNumber) {
     }
 }
 
-void WindowSieve::sieve(std::uint64_t window, std::uint64_t* bitmap, std::size_t beginByte,
-                        std::size_t endByte) {
-    const std::uint64_t firstByte = window * kWindowBytes;
-    if (window != nextWindow_ || beginByte != 0) {
-        start(30 * (firstByte + beginByte));
-    }
-    nextWindow_ = endByte == kWindowBytes ? window + 1 : ~std::uint64_t{0};
-
-    auto* bytes = reinterpret_cast<std::uint8_t*>(bitmap);
-    copyPattern(bytes, firstByte, beginByte, endByte);
-    if (window == 0 && beginByte == 0) {
-        // 1 is no prime; 7, 11, 13 and 17 are, though the pattern struck them.
-        bytes[0] = static_cast<std::uint8_t>((bytes[0] & ~1u) | 0x1e);
-    }
-
-    const std::uint64_t endNumber = 30 * (firstByte + endByte);
-    for (Crossing& crossing : crossings_) {
-        if (std::uint64_t{crossing.prime} * crossing.prime >= endNumber) {
-            break;  // the later primes strike later windows
-        }
-        strike(crossing, bytes, static_cast<std::int64_t>(firstByte),
-               static_cast<std::int64_t>(endByte));
-    }
-}
-
-void WindowSieve::strike(Crossing& crossing, std::uint8_t* bytes, std::int64_t windowByte,
-                         std::int64_t end) {
+// Inlined: called for every sieving prime in every window.
+[[gnu::always_inline]] inline void WindowSieve::strike(Crossing& crossing, std::uint8_t* bytes,
+                                                       std::int64_t windowByte, std::int64_t end) {
     const std::uint32_t p = crossing.prime;
     // Copied out first: the strikes write bytes, which as far as the compiler knows could
     // be these.
@@ -193,6 +169,31 @@ void WindowSieve::strike(Crossing& crossing, std::uint8_t* bytes, std::int64_t w
     }
     crossing.cycleByte = static_cast<std::uint32_t>(cycle + windowByte);
     crossing.done = done;
+}
+
+void WindowSieve::sieve(std::uint64_t window, std::uint64_t* bitmap, std::size_t beginByte,
+                        std::size_t endByte) {
+    const std::uint64_t firstByte = window * kWindowBytes;
+    if (window != nextWindow_ || beginByte != 0) {
+        start(30 * (firstByte + beginByte));
+    }
+    nextWindow_ = endByte == kWindowBytes ? window + 1 : ~std::uint64_t{0};
+
+    auto* bytes = reinterpret_cast<std::uint8_t*>(bitmap);
+    copyPattern(bytes, firstByte, beginByte, endByte);
+    if (window == 0 && beginByte == 0) {
+        // 1 is no prime; 7, 11, 13 and 17 are, though the pattern struck them.
+        bytes[0] = static_cast<std::uint8_t>((bytes[0] & ~1u) | 0x1e);
+    }
+
+    const std::uint64_t endNumber = 30 * (firstByte + endByte);
+    for (Crossing& crossing : crossings_) {
+        if (std::uint64_t{crossing.prime} * crossing.prime >= endNumber) {
+            break;  // the later primes strike later windows
+        }
+        strike(crossing, bytes, static_cast<std::int64_t>(firstByte),
+               static_cast<std::int64_t>(endByte));
+    }
 }
 
 std::uint64_t firstBitFrom(std::uint64_t window, std::uint64_t number) {
