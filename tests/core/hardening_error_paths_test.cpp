@@ -17,6 +17,7 @@ namespace {
 
 using testing::RecordingWindow;
 using testing::WindowState;
+using testing::withInterval;
 using Click = void (*)(Window&, const NumberFormat&);
 
 // A recording window that fails once: at its n-th write, or at its first message box. It
@@ -67,13 +68,6 @@ struct ErrorPath {
 WindowState withTxtV(const char* text) {
     WindowState state;
     state.txtV = text;
-    return state;
-}
-
-WindowState withInterval(const char* first, const char* last) {
-    WindowState state;
-    state.txtIni = first;
-    state.txtN = last;
     return state;
 }
 
