@@ -11,13 +11,8 @@ namespace tavix {
 namespace {
 
 using testing::RecordingWindow;
+using testing::rows;
 using testing::WindowState;
-
-// A column with its rows separated by '/', for reading.
-std::string rows(std::string caption) {
-    std::replace(caption.begin(), caption.end(), kRowSeparator, '/');
-    return caption;
-}
 
 RecordingWindow factor(const std::string& text, const NumberFormat& format = fullStopFormat(),
                        WindowState prior = {}) {

@@ -24,11 +24,12 @@ const char* nameOf(FactorColumn column) {
     return column == FactorColumn::lblNumFat ? "lblNumFat" : "lblFator";
 }
 
+std::string rows(std::string caption) {
+    std::replace(caption.begin(), caption.end(), kRowSeparator, '/');
+    return caption;
+}
+
 std::string describe(const WindowState& s) {
-    auto rows = [](std::string text) {
-        std::replace(text.begin(), text.end(), kRowSeparator, '/');
-        return text;
-    };
     return "txtIni=[" + s.txtIni + "] txtN=[" + s.txtN + "] txtV=[" + s.txtV + "] txt=[" + s.txt +
            "] lblNumFat=[" + rows(s.lblNumFat) + "] lblFator=[" + rows(s.lblFator) +
            "] rule=" + (s.ruleVisible ? "shown" : "hidden") +

@@ -98,6 +98,9 @@ WindowState windowOnShow(int variant, std::string text);
 // The listing from `first` to `last` as "Calcular" hands it to the window: made on demand.
 ResultTextPtr listingText(const std::string& first, const std::string& last);
 
+// A factor column with its rows separated by '/', for reading.
+std::string rows(std::string caption);
+
 // The state as one readable line; carriage returns in the columns print as '/'.
 std::string describe(const WindowState& state);
 
