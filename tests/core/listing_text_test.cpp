@@ -22,6 +22,7 @@
 namespace tavix {
 namespace {
 
+using testing::exactText;
 using testing::RecordingWindow;
 
 // A decimal separator of two bytes (Arabic), and one beyond U+FFFF, which takes two UTF-16
@@ -29,12 +30,6 @@ using testing::RecordingWindow;
 // with a full stop, which these formats take for a group separator.
 const NumberFormat kArabicFormat{"\xD9\xAB", "."};
 const NumberFormat kAstralFormat{"\xF0\x9D\x9F\x99", "."};
-
-std::string exactText(double x) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, x);
-    return std::string(buffer, result.ptr);
-}
 
 // The UTF-16 offset of every byte offset of a well-formed UTF-8 text, counted from the lead
 // bytes alone; -1 inside a character.
