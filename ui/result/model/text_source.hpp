@@ -59,6 +59,8 @@ class TextSource {
     std::size_t chunk_;
     std::optional<std::string_view> whole_;
     std::unique_ptr<TextReader> reader_;
+    // Three stretches: the one read last and the ones before and after it, which a caret
+    // move or a paint reaches next.
     std::array<Stretch, 3> stretches_;
     std::uint64_t clock_ = 0;
 };
