@@ -50,8 +50,8 @@ void addItem(ListStart& start, std::string_view item) {
     ++start.count;
 }
 
-// The fixed start: "3" from 3 on, "2, 3" from 2 or below (exact comparisons: a first number
-// strictly between 2 and 3 starts no list).
+// The fixed start: "2, 3" from 2 or below, "3" from exactly 3 (exact comparisons: a first
+// number strictly between 2 and 3 starts no list).
 ListStart fixedStart(double first) {
     ListStart start;
     if (first <= 2) {
