@@ -94,20 +94,13 @@ class ListingText final : public ResultText, public std::enable_shared_from_this
         if (byte < head_.size()) {
             return headMap_.toUtf16(byte);
         }
-        const auto block = std::prev(
-            std::upper_bound(blocks_.begin(), blocks_.end(), byte,
-                             [](std::uint64_t pos, const Block& b) { return pos < b.offset; }));
-        const ItemShape& shape = shapes_[block->piece];
-        // As if the leading item had its separator too.
-        const std::uint64_t lead = block->leading ? kSeparatorSize : 0;
-        const std::uint64_t within = byte - block->offset + lead;
-        const std::uint64_t item = within / shape.stride;
-        const std::uint64_t rest = within % shape.stride;
-        std::uint64_t units = rest;
-        if (rest > shape.plainBytes) {
-            units = shape.plainBytes + utf16Length(shape.tail, 0, rest - shape.plainBytes);
+        const Place at = placeOf(byte, &Block::offset, &ItemShape::stride);
+        std::uint64_t units = at.rest;
+        if (at.rest > at.shape.plainBytes) {
+            units =
+                at.shape.plainBytes + utf16Length(at.shape.tail, 0, at.rest - at.shape.plainBytes);
         }
-        return block->units + item * shape.strideUnits + units - lead;
+        return at.block.units + at.item * at.shape.strideUnits + units - at.lead;
     }
 
     std::uint64_t byteOffset(std::uint64_t character) const override {
@@ -117,29 +110,23 @@ class ListingText final : public ResultText, public std::enable_shared_from_this
         if (character < headMap_.length()) {
             return headMap_.toBytes(character);
         }
-        const auto block = std::prev(
-            std::upper_bound(blocks_.begin(), blocks_.end(), character,
-                             [](std::uint64_t units, const Block& b) { return units < b.units; }));
-        const ItemShape& shape = shapes_[block->piece];
-        const std::uint64_t lead = block->leading ? kSeparatorSize : 0;
-        const std::uint64_t within = character - block->units + lead;
-        const std::uint64_t item = within / shape.strideUnits;
-        const std::uint64_t rest = within % shape.strideUnits;
-        std::uint64_t bytes = rest;
-        if (rest > shape.plainBytes) {
+        const Place at = placeOf(character, &Block::units, &ItemShape::strideUnits);
+        const ItemShape& shape = at.shape;
+        std::uint64_t bytes = at.rest;
+        if (at.rest > shape.plainBytes) {
             // Walk the tail's characters up to the one holding the unit.
             bytes = shape.plainBytes;
             std::uint64_t units = shape.plainBytes;
             while (bytes - shape.plainBytes < shape.tail.size()) {
                 const Utf8Char c = decodeUtf8(shape.tail, bytes - shape.plainBytes);
-                if (units + utf16Units(c.codePoint) > rest) {
+                if (units + utf16Units(c.codePoint) > at.rest) {
                     break;
                 }
                 units += utf16Units(c.codePoint);
                 bytes += c.length;
             }
         }
-        return block->offset + item * shape.stride + bytes - lead;
+        return at.block.offset + at.item * shape.stride + bytes - at.lead;
     }
 
     std::unique_ptr<TextReader> reader() const override {
@@ -162,6 +149,26 @@ class ListingText final : public ResultText, public std::enable_shared_from_this
 
   private:
     friend class ListingReader;
+
+    // Where an offset past the head falls, counted in bytes or in characters: its block, the
+    // shape of the block's items, the item and the offset within it.
+    struct Place {
+        const Block& block;
+        const ItemShape& shape;
+        std::uint64_t item;
+        std::uint64_t rest;
+        std::uint64_t lead;  // the leading item counts as if it had its separator too
+    };
+    Place placeOf(std::uint64_t pos, std::uint64_t Block::*start,
+                  std::uint64_t ItemShape::*stride) const {
+        const auto block = std::prev(
+            std::upper_bound(blocks_.begin(), blocks_.end(), pos,
+                             [start](std::uint64_t p, const Block& b) { return p < b.*start; }));
+        const ItemShape& shape = shapes_[block->piece];
+        const std::uint64_t lead = block->leading ? kSeparatorSize : 0;
+        const std::uint64_t within = pos - (*block).*start + lead;
+        return {*block, shape, within / shape.*stride, within % shape.*stride, lead};
+    }
 
     const std::string head_;
     const Utf16Map headMap_;
