@@ -12,9 +12,12 @@
 namespace tavix {
 
 // Run-time error numbers. The computations tell only 6 apart from the rest.
+inline constexpr int kNoError = 0;
 inline constexpr int kOverflowErrorNumber = 6;
 inline constexpr int kOutOfMemoryErrorNumber = 7;
 inline constexpr int kDivisionByZeroErrorNumber = 11;
+// Any failure that is neither a RuntimeError nor a lack of memory.
+inline constexpr int kInternalErrorNumber = 51;
 
 // A run-time error with its number; the click operations catch it once, at their top.
 class RuntimeError : public std::runtime_error {

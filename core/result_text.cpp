@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/engines/text_buffer.hpp"
+#include "core/engines/tuning.hpp"
 #include "core/engines/work_sharing.hpp"
 #include "core/utf8.hpp"
 
@@ -15,8 +16,7 @@ namespace tavix {
 
 namespace {
 
-// What each thread makes at a time when a text is made whole.
-constexpr std::uint64_t kWholeTextChunk = std::uint64_t{8} << 20;
+using tuning::kWholeTextChunk;
 
 class PlainReader final : public TextReader {
   public:
@@ -34,7 +34,8 @@ class PlainReader final : public TextReader {
 class PlainText final : public ResultText, public std::enable_shared_from_this<PlainText> {
   public:
     explicit PlainText(std::string text)
-        : text_(std::move(text)), lineBreaks_(text_.find_first_of("\n\r") != std::string::npos) {}
+        : text_(std::move(text)),
+          lineBreaks_(text_.find_first_of(kLineBreaks) != std::string::npos) {}
 
     std::uint64_t size() const override { return text_.size(); }
     std::uint64_t length() const override { return map().length(); }

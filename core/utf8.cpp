@@ -8,10 +8,6 @@ namespace tavix {
 
 namespace {
 
-bool isContinuation(unsigned char b) {
-    return (b & 0xC0) == 0x80;
-}
-
 // True when the eight bytes at p are all ASCII.
 bool asciiWord(const char* p) {
     std::uint64_t word;
@@ -47,11 +43,11 @@ Utf8Char decodeUtf8(std::string_view text, std::size_t pos) {
         return {b0, 1};
     }
     if (b0 >= 0xC2 && b0 <= 0xDF) {
-        if (left >= 2 && isContinuation(p[1])) {
+        if (left >= 2 && isUtf8Continuation(p[1])) {
             return {static_cast<char32_t>(((b0 & 0x1F) << 6) | (p[1] & 0x3F)), 2};
         }
     } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        if (left >= 3 && isContinuation(p[1]) && isContinuation(p[2])) {
+        if (left >= 3 && isUtf8Continuation(p[1]) && isUtf8Continuation(p[2])) {
             const bool overlong = b0 == 0xE0 && p[1] < 0xA0;
             const bool surrogate = b0 == 0xED && p[1] >= 0xA0;
             if (!overlong && !surrogate) {
@@ -61,7 +57,8 @@ Utf8Char decodeUtf8(std::string_view text, std::size_t pos) {
             }
         }
     } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        if (left >= 4 && isContinuation(p[1]) && isContinuation(p[2]) && isContinuation(p[3])) {
+        if (left >= 4 && isUtf8Continuation(p[1]) && isUtf8Continuation(p[2]) &&
+            isUtf8Continuation(p[3])) {
             const bool overlong = b0 == 0xF0 && p[1] < 0x90;
             const bool tooHigh = b0 == 0xF4 && p[1] >= 0x90;
             if (!overlong && !tooHigh) {
@@ -72,6 +69,18 @@ Utf8Char decodeUtf8(std::string_view text, std::size_t pos) {
         }
     }
     return {kReplacementCharacter, 1};
+}
+
+std::size_t lastUtf8Length(std::string_view bytes) {
+    const std::size_t n = bytes.size();
+    if (isUtf8Continuation(bytes[n - 1])) {
+        for (std::size_t k = 2; k <= kMaxUtf8Length && k <= n; ++k) {
+            if (decodeUtf8(bytes, n - k).length == static_cast<int>(k)) {
+                return k;
+            }
+        }
+    }
+    return 1;
 }
 
 std::uint64_t utf16Length(std::string_view text, std::size_t begin, std::size_t end) {

@@ -1,54 +1,42 @@
 #!/usr/bin/env bash
-# Builds Tavix and runs every test, in five steps (warnings are errors in every build):
+# Builds Tavix and runs every test, in six steps, the builds each a preset of CMakePresets.json
+# (warnings are errors in every build):
 #  1. the format of every tracked C++ source (tools/format-check.sh, .clang-format).
-#  2. the program and all its tests, in build/. Window tests need a display, a window
-#     manager and a D-Bus session: this script starts a private Xvfb, openbox and session
-#     bus, and stops them. Arguments go to this step's ctest.
+#  2. the program and all its tests, in build/ (preset default). Window tests need a
+#     display, a window manager and a D-Bus session: this script starts a private Xvfb,
+#     openbox and session bus, and stops them. Arguments go to this step's ctest.
 #  3. the core, the windows and their in-process tests (offscreen) again, with
-#     AddressSanitizer and UndefinedBehaviorSanitizer, in build-sanitize/.
-#  4. everything that runs without Qt with ThreadSanitizer, in build-tsan/: the core's tests
-#     (the listing's two workers, the text made on demand) and the result area's widget-free
-#     parts (the line index built on its own thread, the layout, the save).
-#  5. each fuzz target for a few seconds (tools/fuzz.sh), in build-fuzz/.
-# Steps 3 and 4 leave out the tests labelled slow.
+#     AddressSanitizer and UndefinedBehaviorSanitizer, in build-sanitize/ (preset sanitize).
+#  4. everything that runs without Qt with ThreadSanitizer, in build-tsan/ (preset tsan): the
+#     core's tests (the listing's two workers, the text made on demand) and the result
+#     area's widget-free parts (the line index built on its own thread, the layout, the
+#     save), but for those labelled single, which run on one thread only.
+#  5. each fuzz target for a few seconds (tools/fuzz.sh), in build-fuzz/ (preset fuzz).
+#  6. the Debian package (tools/package-check.sh): built twice from the tracked files and
+#     compared byte for byte, lintian, blhc and hardening-check, its contents and its own test.
+# Steps 3 and 4 leave out the tests labelled slow. Configuring again with a preset that has
+# not changed takes a moment, and the build then finds nothing to do.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-"$root/tools/deps.sh"
-"$root/tools/format-check.sh"
+cd "$root"
+tools/deps.sh
+tools/format-check.sh
 
-# Configures a build directory once, or again when one of its settings differs.
-configure() {
-    local dir=$1
-    shift
-    local setting
-    for setting in "$@"; do
-        if [ ! -f "$dir/build.ninja" ] ||
-            ! grep -Eqx -- "$(sed -E 's/^-D([A-Z_]+)=(.*)$/\1:[A-Z]+=\2/' <<<"$setting")" \
-                "$dir/CMakeCache.txt"; then
-            cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
-            return
-        fi
-    done
+# A build step: configure with the preset (again, should a setting have changed), build.
+build() {
+    cmake --preset "$1" >/dev/null
+    cmake --build --preset "$1"
 }
 
-configure "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVIX_WERROR=ON
-"$root/tools/build.sh"
-"$root/tools/with-display.sh" ctest --test-dir "$root/build" --output-on-failure -j2 "$@"
+build default
+tools/with-display.sh ctest --preset default "$@"
 
-# -O1: full stack traces, and it compiles faster than -O2 under the sanitizers.
-configure "$root/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 \
-    -DTAVIX_SANITIZE=ON -DTAVIX_UI=ON -DTAVIX_BENCH=OFF -DTAVIX_WERROR=ON
-cmake --build "$root/build-sanitize"
-ctest --test-dir "$root/build-sanitize" --output-on-failure -j2 -L '^(core|model|ui)$' -LE slow
+build sanitize
+ctest --preset sanitize
 
-configure "$root/build-tsan" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 \
-    -DTAVIX_TSAN=ON -DTAVIX_UI=OFF -DTAVIX_BENCH=OFF -DTAVIX_WERROR=ON
-cmake --build "$root/build-tsan"
-# The comparisons with the literal loops and the reference number operations run on one
-# thread only: nothing for ThreadSanitizer to see, and the longest of its tests.
-single='cmdFatorar_ClickAgainstLiteralLoops|cmdV_ClickAgainstLiteralLoop|ListingAgainstLiteral'
-single+='|FatorarNumeroAgainstLiteralLoop|NumberReference'
-ctest --test-dir "$root/build-tsan" --output-on-failure -j2 -LE slow -E "^($single)\\."
+build tsan
+ctest --preset tsan
 
-"$root/tools/fuzz.sh"
-"$root/tools/package-check.sh"
+tools/fuzz.sh
+
+tools/package-check.sh

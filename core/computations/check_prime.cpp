@@ -6,11 +6,11 @@
 // round(n) = N >= 9 has a prime factor p <= N / 3 <= n / 2 − 1, met before the climb ends,
 // while a prime N has no divisor that small. So the verdict is the primality of round(n),
 // found here by trial division up to its square root. Below 4 the climb never starts.
-#include <exception>
 #include <string>
 
 #include "core/computations.hpp"
 #include "core/engines/trial_division.hpp"
+#include "core/error_trap.hpp"
 #include "core/texts.hpp"
 
 namespace tavix {
@@ -41,35 +41,39 @@ Verdict verdictFor(double n) {
     return isPrimeNumber(rounded) ? Verdict::Prime : Verdict::NotPrime;
 }
 
+// The report: pointer back, message, focus in txtV, whatever the error.
+constexpr ReportStep kReportOrder[] = {ReportStep::PointerBack, ReportStep::Message,
+                                       ReportStep::Focus};
+constexpr ErrorReport kReport{TextBox::txtV, kReportOrder, kReportOrder};
+
+int checkNumber(Window& window, const NumberFormat& format) {
+    const std::string text = window.text(TextBox::txtV);
+    if (text.empty()) {
+        return kNoError;
+    }
+    if (!IsNumericText(text, format)) {
+        return kNoError;
+    }
+    window.setPointer(Pointer::Hourglass);
+
+    const double n = TextToNumber(text);
+    const Verdict verdict = verdictFor(n);
+
+    window.setPointer(Pointer::Default);
+    if (verdict == Verdict::Prime) {
+        window.showMessage(NumberToText(n, format) + std::string(texts::kIsPrime),
+                           MessageIcon::Information);
+    } else if (verdict == Verdict::NotPrime) {
+        window.showMessage(NumberToText(n, format) + std::string(texts::kIsNotPrime),
+                           MessageIcon::Exclamation);
+    }
+    return kNoError;
+}
+
 }  // namespace
 
 void cmdV_Click(Window& window, const NumberFormat& format) {
-    try {
-        const std::string text = window.text(TextBox::txtV);
-        if (text.empty()) {
-            return;
-        }
-        if (!IsNumericText(text, format)) {
-            return;
-        }
-        window.setPointer(Pointer::Hourglass);
-
-        const double n = TextToNumber(text);
-        const Verdict verdict = verdictFor(n);
-
-        window.setPointer(Pointer::Default);
-        if (verdict == Verdict::Prime) {
-            window.showMessage(NumberToText(n, format) + std::string(texts::kIsPrime),
-                               MessageIcon::Information);
-        } else if (verdict == Verdict::NotPrime) {
-            window.showMessage(NumberToText(n, format) + std::string(texts::kIsNotPrime),
-                               MessageIcon::Exclamation);
-        }
-    } catch (const std::exception& error) {
-        window.setPointer(Pointer::Default);
-        window.showMessage(errorMessageFor(errorNumberOf(error)), MessageIcon::Critical);
-        window.setFocus(TextBox::txtV);
-    }
+    runTrapped(window, kReport, [&] { return checkNumber(window, format); });
 }
 
 }  // namespace tavix

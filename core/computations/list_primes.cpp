@@ -4,12 +4,12 @@
 // each prime to txt would show; the primes come from a segmented sieve instead. The window
 // is handed the finished text at once, as a text that makes itself as it is read.
 #include <cstdint>
-#include <exception>
 #include <string>
 
 #include "core/computations.hpp"
 #include "core/engines/listing_plan.hpp"
 #include "core/engines/listing_text.hpp"
+#include "core/error_trap.hpp"
 #include "core/texts.hpp"
 
 namespace tavix {
@@ -30,34 +30,59 @@ std::string countLineFor(std::uint64_t count) {
 }
 
 // The fixed answers: the text, the pointer back, and the focus left where it is.
-void answer(Window& window, std::string_view text) {
+int answer(Window& window, std::string_view text) {
     window.setText(TextBox::txt, std::string(text));
     window.setPointer(Pointer::Default);
+    return kNoError;
 }
 
-void reportError(Window& window, bool overflow) {
-    window.setPointer(Pointer::Default);
-    if (overflow) {
-        window.showMessage(texts::kOverflow, MessageIcon::Critical);
-        window.setFocus(TextBox::txtIni);
-    } else {
-        window.setFocus(TextBox::txtIni);
-        window.showMessage(texts::kOtherError, MessageIcon::Critical);
+// The list before the primes the sieve finds: its items, and how many.
+struct ListStart {
+    std::string text;
+    std::uint64_t count = 0;
+};
+
+void addItem(ListStart& start, std::string_view item) {
+    if (!start.text.empty()) {
+        start.text += kListSeparator;
     }
+    start.text += item;
+    ++start.count;
 }
 
-void listPrimesOfInterval(Window& window, const NumberFormat& format) {
+// The fixed start: "2, 3" from 2 or below, "3" from exactly 3 (exact comparisons: a first
+// number strictly between 2 and 3 starts no list).
+ListStart fixedStart(double first) {
+    ListStart start;
+    if (first <= 2) {
+        addItem(start, "2");
+        addItem(start, "3");
+    } else if (first == 3) {
+        addItem(start, "3");
+    }
+    return start;
+}
+
+// The report: the pointer back, then after an overflow the message and the focus in
+// txtIni, after any other error the focus first and the message last.
+constexpr ReportStep kOverflowOrder[] = {ReportStep::PointerBack, ReportStep::Message,
+                                         ReportStep::Focus};
+constexpr ReportStep kOtherErrorOrder[] = {ReportStep::PointerBack, ReportStep::Focus,
+                                           ReportStep::Message};
+constexpr ErrorReport kReport{TextBox::txtIni, kOverflowOrder, kOtherErrorOrder};
+
+int listPrimesOfInterval(Window& window, const NumberFormat& format) {
     window.setText(TextBox::txt, std::string());
     if (!window.text(TextBox::txtN).empty() && window.text(TextBox::txtIni).empty()) {
         window.setText(TextBox::txtIni, "0");
     }
     const std::string firstText = window.text(TextBox::txtIni);
     if (!IsNumericText(firstText, format)) {
-        return;
+        return kNoError;
     }
     const std::string lastText = window.text(TextBox::txtN);
     if (!IsNumericText(lastText, format)) {
-        return;
+        return kNoError;
     }
     const double first = TextToNumber(firstText);
     const double last = TextToNumber(lastText);
@@ -65,7 +90,7 @@ void listPrimesOfInterval(Window& window, const NumberFormat& format) {
     if (last < first) {
         window.showMessage(texts::kNoInterval, MessageIcon::Critical);
         window.setFocus(TextBox::txtIni);
-        return;
+        return kNoError;
     }
     window.setPointer(Pointer::Hourglass);
 
@@ -79,44 +104,31 @@ void listPrimesOfInterval(Window& window, const NumberFormat& format) {
         return answer(window, texts::kNoPrimes);
     }
 
-    std::string start;
-    std::uint64_t startCount = 0;
-    if (first == 3) {
-        start = "3";
-        startCount = 1;
-        window.setText(TextBox::txt, start);
-    } else if (first <= 2) {
-        start = "2, 3";
-        startCount = 2;
-        window.setText(TextBox::txt, start);
+    ListStart start = fixedStart(first);
+    if (!start.text.empty()) {
+        window.setText(TextBox::txt, start.text);
     }
-
     ListingPlan plan = planListing(first, last, format);
     if (plan.listsFive) {
-        start += start.empty() ? "5" : ", 5";
-        ++startCount;
+        addItem(start, "5");
     }
     // A list that runs into an overflow stays without its count line.
     const CountLine countLine = plan.overflows ? CountLine() : CountLine(countLineFor);
-    window.setResultText(makeListingText(start, startCount, std::move(plan.pieces), countLine));
+    window.setResultText(
+        makeListingText(start.text, start.count, std::move(plan.pieces), countLine));
     if (plan.overflows) {
-        throw OverflowError();
+        return kOverflowErrorNumber;
     }
 
     window.setFocus(TextBox::txtIni);
     window.setPointer(Pointer::Default);
+    return kNoError;
 }
 
 }  // namespace
 
 void cmdCalc_Click(Window& window, const NumberFormat& format) {
-    try {
-        listPrimesOfInterval(window, format);
-    } catch (const std::exception& error) {
-        reportError(window, errorNumberOf(error) == kOverflowErrorNumber);
-    } catch (...) {
-        reportError(window, false);
-    }
+    runTrapped(window, kReport, [&] { return listPrimesOfInterval(window, format); });
 }
 
 }  // namespace tavix

@@ -13,11 +13,7 @@ namespace tavix {
 
 namespace {
 
-// Windows handed out at a time by the count pass: enough that restarting the sieve at each
-// hand-out costs little, few enough that the two threads finish close together.
-constexpr std::uint64_t kTaskWindows = 8;
-
-constexpr std::uint64_t kWindowBits = 8 * std::uint64_t{kWindowBytes};
+using tuning::kTaskWindows;
 
 // The primes of one piece within one window, and where their text lies.
 struct Block {
@@ -98,20 +94,13 @@ class ListingText final : public ResultText, public std::enable_shared_from_this
         if (byte < head_.size()) {
             return headMap_.toUtf16(byte);
         }
-        const auto block = std::prev(
-            std::upper_bound(blocks_.begin(), blocks_.end(), byte,
-                             [](std::uint64_t pos, const Block& b) { return pos < b.offset; }));
-        const ItemShape& shape = shapes_[block->piece];
-        // As if the leading item had its separator too.
-        const std::uint64_t lead = block->leading ? kSeparatorSize : 0;
-        const std::uint64_t within = byte - block->offset + lead;
-        const std::uint64_t item = within / shape.stride;
-        const std::uint64_t rest = within % shape.stride;
-        std::uint64_t units = rest;
-        if (rest > shape.plainBytes) {
-            units = shape.plainBytes + utf16Length(shape.tail, 0, rest - shape.plainBytes);
+        const Place at = placeOf(byte, &Block::offset, &ItemShape::stride);
+        std::uint64_t units = at.rest;
+        if (at.rest > at.shape.plainBytes) {
+            units =
+                at.shape.plainBytes + utf16Length(at.shape.tail, 0, at.rest - at.shape.plainBytes);
         }
-        return block->units + item * shape.strideUnits + units - lead;
+        return at.block.units + at.item * at.shape.strideUnits + units - at.lead;
     }
 
     std::uint64_t byteOffset(std::uint64_t character) const override {
@@ -121,29 +110,23 @@ class ListingText final : public ResultText, public std::enable_shared_from_this
         if (character < headMap_.length()) {
             return headMap_.toBytes(character);
         }
-        const auto block = std::prev(
-            std::upper_bound(blocks_.begin(), blocks_.end(), character,
-                             [](std::uint64_t units, const Block& b) { return units < b.units; }));
-        const ItemShape& shape = shapes_[block->piece];
-        const std::uint64_t lead = block->leading ? kSeparatorSize : 0;
-        const std::uint64_t within = character - block->units + lead;
-        const std::uint64_t item = within / shape.strideUnits;
-        const std::uint64_t rest = within % shape.strideUnits;
-        std::uint64_t bytes = rest;
-        if (rest > shape.plainBytes) {
+        const Place at = placeOf(character, &Block::units, &ItemShape::strideUnits);
+        const ItemShape& shape = at.shape;
+        std::uint64_t bytes = at.rest;
+        if (at.rest > shape.plainBytes) {
             // Walk the tail's characters up to the one holding the unit.
             bytes = shape.plainBytes;
             std::uint64_t units = shape.plainBytes;
             while (bytes - shape.plainBytes < shape.tail.size()) {
                 const Utf8Char c = decodeUtf8(shape.tail, bytes - shape.plainBytes);
-                if (units + utf16Units(c.codePoint) > rest) {
+                if (units + utf16Units(c.codePoint) > at.rest) {
                     break;
                 }
                 units += utf16Units(c.codePoint);
                 bytes += c.length;
             }
         }
-        return block->offset + item * shape.stride + bytes - lead;
+        return at.block.offset + at.item * shape.stride + bytes - at.lead;
     }
 
     std::unique_ptr<TextReader> reader() const override {
@@ -152,7 +135,7 @@ class ListingText final : public ResultText, public std::enable_shared_from_this
 
     bool hasLineBreaks() const override {
         const auto breaks = [](std::string_view s) {
-            return s.find_first_of("\n\r") != std::string_view::npos;
+            return s.find_first_of(kLineBreaks) != std::string_view::npos;
         };
         return breaks(head_) || std::any_of(pieces_.begin(), pieces_.end(),
                                             [&](const ListingPiece& p) { return breaks(p.tail); });
@@ -166,6 +149,26 @@ class ListingText final : public ResultText, public std::enable_shared_from_this
 
   private:
     friend class ListingReader;
+
+    // Where an offset past the head falls, counted in bytes or in characters: its block, the
+    // shape of the block's items, the item and the offset within it.
+    struct Place {
+        const Block& block;
+        const ItemShape& shape;
+        std::uint64_t item;
+        std::uint64_t rest;
+        std::uint64_t lead;  // the leading item counts as if it had its separator too
+    };
+    Place placeOf(std::uint64_t pos, std::uint64_t Block::*start,
+                  std::uint64_t ItemShape::*stride) const {
+        const auto block = std::prev(
+            std::upper_bound(blocks_.begin(), blocks_.end(), pos,
+                             [start](std::uint64_t p, const Block& b) { return p < b.*start; }));
+        const ItemShape& shape = shapes_[block->piece];
+        const std::uint64_t lead = block->leading ? kSeparatorSize : 0;
+        const std::uint64_t within = pos - (*block).*start + lead;
+        return {*block, shape, within / shape.*stride, within % shape.*stride, lead};
+    }
 
     const std::string head_;
     const Utf16Map headMap_;
@@ -246,18 +249,25 @@ struct Worker {
     std::vector<std::uint64_t> bitmap;
 };
 
-// The blocks of the pieces, window by window in the order of the list, with their counts;
-// only those that hold a prime.
-std::vector<Block> countedBlocks(const std::vector<ListingPiece>& pieces,
-                                 const SievingPrimes& sievingPrimes) {
-    const std::uint64_t firstWindow = pieces.front().low / kWindowSpan;
-    const std::uint64_t lastWindow = pieces.back().high / kWindowSpan;
-    const std::uint64_t windowCount = lastWindow - firstWindow + 1;
+// The blocks of the pieces, window by window in the order of the list, and where each
+// window's blocks begin.
+struct WindowBlocks {
+    std::uint64_t firstWindow = 0;
+    std::uint64_t lastWindow = 0;
     std::vector<Block> blocks;
-    std::vector<std::size_t> windowBlocks(windowCount + 1);
+    std::vector<std::size_t> begins;  // one for each window, and the end
+
+    std::size_t begin(std::uint64_t window) const { return begins[window - firstWindow]; }
+    std::size_t end(std::uint64_t window) const { return begins[window - firstWindow + 1]; }
+};
+
+WindowBlocks blocksOf(const std::vector<ListingPiece>& pieces) {
+    WindowBlocks layout;
+    layout.firstWindow = pieces.front().low / kWindowSpan;
+    layout.lastWindow = pieces.back().high / kWindowSpan;
     std::size_t piece = 0;
-    for (std::uint64_t window = firstWindow; window <= lastWindow; ++window) {
-        windowBlocks[window - firstWindow] = blocks.size();
+    for (std::uint64_t window = layout.firstWindow; window <= layout.lastWindow; ++window) {
+        layout.begins.push_back(layout.blocks.size());
         const std::uint64_t windowLow = window * kWindowSpan;
         const std::uint64_t windowHigh = windowLow + kWindowSpan - 1;
         for (std::size_t p = piece; p < pieces.size() && pieces[p].low <= windowHigh; ++p) {
@@ -269,37 +279,47 @@ std::vector<Block> countedBlocks(const std::vector<ListingPiece>& pieces,
             block.piece = p;
             block.beginBit = firstBitFrom(window, std::max(pieces[p].low, windowLow));
             block.endBit = endBitTo(window, std::min(pieces[p].high, windowHigh));
-            blocks.push_back(block);
+            layout.blocks.push_back(block);
         }
         while (piece < pieces.size() && pieces[piece].high <= windowHigh) {
             ++piece;
         }
     }
-    windowBlocks[windowCount] = blocks.size();
+    layout.begins.push_back(layout.blocks.size());
+    return layout;
+}
 
-    // Windows covered whole by one block are counted from the table; the others are sieved.
+// Counts the windows covered whole by one block from the table; returns the others, which
+// are to be sieved.
+std::vector<std::uint64_t> countFromTable(WindowBlocks& layout) {
     std::vector<std::uint64_t> sieved;
-    for (std::uint64_t window = firstWindow; window <= lastWindow; ++window) {
-        const std::size_t firstBlock = windowBlocks[window - firstWindow];
-        const std::size_t endBlock = windowBlocks[window - firstWindow + 1];
+    for (std::uint64_t window = layout.firstWindow; window <= layout.lastWindow; ++window) {
+        const std::size_t firstBlock = layout.begin(window);
+        const std::size_t endBlock = layout.end(window);
         if (firstBlock == endBlock) {
             continue;
         }
-        const Block& only = blocks[firstBlock];
+        Block& only = layout.blocks[firstBlock];
         const auto counted = primesInWholeWindow(window);
         if (endBlock - firstBlock == 1 && only.beginBit == 0 && only.endBit == kWindowBits &&
             counted) {
-            blocks[firstBlock].count = *counted;
+            only.count = *counted;
         } else {
             sieved.push_back(window);
         }
     }
+    return sieved;
+}
 
+// Counts the blocks of the windows to sieve, on the calling thread and one more.
+void countBySieve(WindowBlocks& layout, const std::vector<std::uint64_t>& sieved,
+                  const SievingPrimes& sievingPrimes) {
     std::vector<Worker> workers;
     const std::size_t threads = std::min<std::size_t>(workerCount(), sieved.size());
     for (std::size_t i = 0; i < threads; ++i) {
         workers.emplace_back(sievingPrimes);
     }
+    std::vector<Block>& blocks = layout.blocks;
     const std::size_t taskCount = (sieved.size() + kTaskWindows - 1) / kTaskWindows;
     runTasks(taskCount, threads, [&](std::size_t w, std::size_t task) {
         Worker& worker = workers[w];
@@ -307,8 +327,8 @@ std::vector<Block> countedBlocks(const std::vector<ListingPiece>& pieces,
         const std::size_t end = std::min<std::size_t>(begin + kTaskWindows, sieved.size());
         for (std::size_t i = begin; i < end; ++i) {
             const std::uint64_t window = sieved[i];
-            const std::size_t firstBlock = windowBlocks[window - firstWindow];
-            const std::size_t endBlock = windowBlocks[window - firstWindow + 1];
+            const std::size_t firstBlock = layout.begin(window);
+            const std::size_t endBlock = layout.end(window);
             // Only the bytes the blocks cover: all of them but at the ends of the list.
             const std::size_t beginByte = blocks[firstBlock].beginBit / 8;
             const std::size_t endByte = (blocks[endBlock - 1].endBit + 7) / 8;
@@ -319,8 +339,15 @@ std::vector<Block> countedBlocks(const std::vector<ListingPiece>& pieces,
             }
         }
     });
-    std::erase_if(blocks, [](const Block& block) { return block.count == 0; });
-    return blocks;
+}
+
+// The blocks of the pieces with their counts; only those that hold a prime.
+std::vector<Block> countedBlocks(const std::vector<ListingPiece>& pieces,
+                                 const SievingPrimes& sievingPrimes) {
+    WindowBlocks layout = blocksOf(pieces);
+    countBySieve(layout, countFromTable(layout), sievingPrimes);
+    std::erase_if(layout.blocks, [](const Block& block) { return block.count == 0; });
+    return std::move(layout.blocks);
 }
 
 }  // namespace

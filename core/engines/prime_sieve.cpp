@@ -51,6 +51,18 @@ constexpr Pattern kPattern = [] {
     return pattern;
 }();
 
+// The smallest primes: their pattern, in phase with the window, over bytes [beginByte, endByte).
+void copyPattern(std::uint8_t* bytes, std::uint64_t firstByte, std::size_t beginByte,
+                 std::size_t endByte) {
+    std::size_t phase = (firstByte + beginByte) % kPatternBytes;
+    for (std::size_t done = beginByte; done < endByte;) {
+        const std::size_t piece = std::min(endByte - done, kPatternBytes - phase);
+        std::memcpy(bytes + done, kPattern.bytes.data() + phase, piece);
+        done += piece;
+        phase = 0;
+    }
+}
+
 std::uint64_t integerSquareRoot(std::uint64_t x) {
     std::uint64_t root = 0;
     for (std::uint64_t bit = std::uint64_t{1} << 31; bit != 0; bit >>= 1) {
@@ -111,6 +123,54 @@ void WindowSieve::start(std::uint64_t firstNumber) {
     }
 }
 
+// Inlined: called for every sieving prime in every window.
+[[gnu::always_inline]] inline void WindowSieve::strike(Crossing& crossing, std::uint8_t* bytes,
+                                                       std::int64_t windowByte, std::int64_t end) {
+    const std::uint32_t p = crossing.prime;
+    // Copied out first: the strikes write bytes, which as far as the compiler knows could
+    // be these.
+    const std::uint32_t o0 = crossing.offset[0], o1 = crossing.offset[1];
+    const std::uint32_t o2 = crossing.offset[2], o3 = crossing.offset[3];
+    const std::uint32_t o4 = crossing.offset[4], o5 = crossing.offset[5];
+    const std::uint32_t o6 = crossing.offset[6], o7 = crossing.offset[7];
+    const std::uint8_t m0 = crossing.mask[0], m1 = crossing.mask[1];
+    const std::uint8_t m2 = crossing.mask[2], m3 = crossing.mask[3];
+    const std::uint8_t m4 = crossing.mask[4], m5 = crossing.mask[5];
+    const std::uint8_t m6 = crossing.mask[6], m7 = crossing.mask[7];
+    const std::uint32_t offset[8] = {o0, o1, o2, o3, o4, o5, o6, o7};
+    const std::uint8_t mask[8] = {m0, m1, m2, m3, m4, m5, m6, m7};
+
+    std::int64_t cycle = std::int64_t{crossing.cycleByte} - windowByte;
+    std::uint32_t done = crossing.done;
+    // The rest of the cycle under way.
+    for (; done != 0 && done < 8 && cycle + offset[done] < end; ++done) {
+        bytes[cycle + offset[done]] &= mask[done];
+    }
+    if (done == 8) {
+        cycle += p;
+        done = 0;
+    }
+    if (done == 0) {
+        // Whole cycles, then the start of the one the window ends in.
+        for (; cycle + o7 < end; cycle += p) {
+            std::uint8_t* at = bytes + cycle;
+            at[o0] &= m0;
+            at[o1] &= m1;
+            at[o2] &= m2;
+            at[o3] &= m3;
+            at[o4] &= m4;
+            at[o5] &= m5;
+            at[o6] &= m6;
+            at[o7] &= m7;
+        }
+        for (; done < 8 && cycle + offset[done] < end; ++done) {
+            bytes[cycle + offset[done]] &= mask[done];
+        }
+    }
+    crossing.cycleByte = static_cast<std::uint32_t>(cycle + windowByte);
+    crossing.done = done;
+}
+
 void WindowSieve::sieve(std::uint64_t window, std::uint64_t* bitmap, std::size_t beginByte,
                         std::size_t endByte) {
     const std::uint64_t firstByte = window * kWindowBytes;
@@ -120,69 +180,19 @@ void WindowSieve::sieve(std::uint64_t window, std::uint64_t* bitmap, std::size_t
     nextWindow_ = endByte == kWindowBytes ? window + 1 : ~std::uint64_t{0};
 
     auto* bytes = reinterpret_cast<std::uint8_t*>(bitmap);
-    // The smallest primes: copy their pattern, in phase with the window.
-    std::size_t phase = (firstByte + beginByte) % kPatternBytes;
-    for (std::size_t done = beginByte; done < endByte;) {
-        const std::size_t piece = std::min(endByte - done, kPatternBytes - phase);
-        std::memcpy(bytes + done, kPattern.bytes.data() + phase, piece);
-        done += piece;
-        phase = 0;
-    }
+    copyPattern(bytes, firstByte, beginByte, endByte);
     if (window == 0 && beginByte == 0) {
         // 1 is no prime; 7, 11, 13 and 17 are, though the pattern struck them.
         bytes[0] = static_cast<std::uint8_t>((bytes[0] & ~1u) | 0x1e);
     }
 
     const std::uint64_t endNumber = 30 * (firstByte + endByte);
-    const auto windowByte = static_cast<std::int64_t>(firstByte);
-    const auto end = static_cast<std::int64_t>(endByte);
     for (Crossing& crossing : crossings_) {
-        const std::uint32_t p = crossing.prime;
-        if (std::uint64_t{p} * p >= endNumber) {
+        if (std::uint64_t{crossing.prime} * crossing.prime >= endNumber) {
             break;  // the later primes strike later windows
         }
-        // Copied out first: the strikes write bytes, which as far as the compiler knows could
-        // be these.
-        const std::uint32_t o0 = crossing.offset[0], o1 = crossing.offset[1];
-        const std::uint32_t o2 = crossing.offset[2], o3 = crossing.offset[3];
-        const std::uint32_t o4 = crossing.offset[4], o5 = crossing.offset[5];
-        const std::uint32_t o6 = crossing.offset[6], o7 = crossing.offset[7];
-        const std::uint8_t m0 = crossing.mask[0], m1 = crossing.mask[1];
-        const std::uint8_t m2 = crossing.mask[2], m3 = crossing.mask[3];
-        const std::uint8_t m4 = crossing.mask[4], m5 = crossing.mask[5];
-        const std::uint8_t m6 = crossing.mask[6], m7 = crossing.mask[7];
-        const std::uint32_t offset[8] = {o0, o1, o2, o3, o4, o5, o6, o7};
-        const std::uint8_t mask[8] = {m0, m1, m2, m3, m4, m5, m6, m7};
-
-        std::int64_t cycle = std::int64_t{crossing.cycleByte} - windowByte;
-        std::uint32_t done = crossing.done;
-        // The rest of the cycle under way.
-        for (; done != 0 && done < 8 && cycle + offset[done] < end; ++done) {
-            bytes[cycle + offset[done]] &= mask[done];
-        }
-        if (done == 8) {
-            cycle += p;
-            done = 0;
-        }
-        if (done == 0) {
-            // Whole cycles, then the start of the one the window ends in.
-            for (; cycle + o7 < end; cycle += p) {
-                std::uint8_t* at = bytes + cycle;
-                at[o0] &= m0;
-                at[o1] &= m1;
-                at[o2] &= m2;
-                at[o3] &= m3;
-                at[o4] &= m4;
-                at[o5] &= m5;
-                at[o6] &= m6;
-                at[o7] &= m7;
-            }
-            for (; done < 8 && cycle + offset[done] < end; ++done) {
-                bytes[cycle + offset[done]] &= mask[done];
-            }
-        }
-        crossing.cycleByte = static_cast<std::uint32_t>(cycle + windowByte);
-        crossing.done = done;
+        strike(crossing, bytes, static_cast<std::int64_t>(firstByte),
+               static_cast<std::int64_t>(endByte));
     }
 }
 

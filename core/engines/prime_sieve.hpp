@@ -11,13 +11,18 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/engines/tuning.hpp"
+
 namespace tavix {
 
 inline constexpr std::array<std::uint32_t, 8> kWheelResidues = {1, 7, 11, 13, 17, 19, 23, 29};
 
-inline constexpr std::size_t kWindowBytes = 32 * 1024;  // one level-1 data cache
+inline constexpr std::size_t kWindowBytes = tuning::kWindowBytes;
 inline constexpr std::uint64_t kWindowSpan = 30 * std::uint64_t{kWindowBytes};
 inline constexpr std::size_t kWindowWords = kWindowBytes / 8;
+inline constexpr std::uint64_t kWindowBits = 8 * std::uint64_t{kWindowBytes};
+// The numbers one 64-bit word of a bitmap stands for: eight bytes of 30.
+inline constexpr std::uint64_t kWordSpan = 8 * 30;
 
 // The primes that sieve every window up to a limit (the smallest ones come from a fixed
 // pattern). Made once, read by any number of WindowSieve at the same time.
@@ -58,6 +63,10 @@ class WindowSieve {
     };
 
     void start(std::uint64_t firstNumber);
+    // Strikes the multiples of one prime in the window's bytes [0, end), from where its
+    // crossing stands, and leaves the crossing where the window ends.
+    static void strike(Crossing& crossing, std::uint8_t* bytes, std::int64_t windowByte,
+                       std::int64_t end);
 
     std::vector<Crossing> crossings_;
     std::uint64_t nextWindow_ = ~std::uint64_t{0};

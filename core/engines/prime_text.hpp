@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tavix {
 
@@ -19,8 +20,9 @@ struct ListingPiece {
     std::size_t itemSize = 0;  // bytes of one printed prime, without the separator
 };
 
-// The separator between two primes of the list.
-inline constexpr std::size_t kSeparatorSize = 2;  // ", "
+// The separator between two items of the list: a comma and a blank.
+inline constexpr std::string_view kListSeparator = ", ";
+inline constexpr std::size_t kSeparatorSize = kListSeparator.size();
 
 // Writes the primes whose bits are set in [beginBit, endBit) of a sieved window (all of them
 // in `piece`) into out, each behind ", " except the first when `leading` is set. Writes only

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "core/engines/tuning.hpp"
+
 #if defined(__linux__)
 #include <sys/mman.h>
 #endif
@@ -10,7 +12,8 @@ namespace tavix {
 
 namespace {
 
-constexpr std::size_t kLargeText = std::size_t{64} << 20;
+using tuning::kLargeText;
+// The size of a large page on x86-64 and arm64.
 constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
 
 }  // namespace

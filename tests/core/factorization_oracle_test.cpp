@@ -21,31 +21,6 @@ using testing::WindowState;
 
 const NumberFormat kFormats[] = {fullStopFormat(), decimalCommaFormat()};
 
-// Outcomes depend on the table already on show.
-WindowState prior(int variant, const std::string& text) {
-    WindowState state;
-    state.txtV = text;
-    switch (variant % 4) {
-        case 1:  // a finished table
-            state.lblNumFat = "12\r6\r3\r1";
-            state.lblFator = "2\r2\r3";
-            state.ruleVisible = true;
-            state.focus = TextBox::txtV;
-            break;
-        case 2:  // the rule on show over empty columns
-            state.ruleVisible = true;
-            state.focus = TextBox::txtIni;
-            break;
-        case 3:  // a right column without its rule
-            state.lblFator = "5";
-            state.focus = TextBox::txtN;
-            break;
-        default:
-            break;
-    }
-    return state;
-}
-
 // Runs a click and keeps an error that escapes it in the story.
 template <typename Click>
 std::vector<std::string> storyOf(RecordingWindow& window, Click click) {
@@ -72,11 +47,11 @@ bool sameAsLiteral(const std::string& text, const NumberFormat& format, int vari
                 throw std::bad_alloc();
         };
     };
-    RecordingWindow fast(prior(variant, text));
+    RecordingWindow fast(testing::windowOnShow(variant, text));
     failOnce(fast);
     const auto fastStory = storyOf(fast, [&] { cmdFatorar_Click(fast, format); });
 
-    RecordingWindow literal(prior(variant, text));
+    RecordingWindow literal(testing::windowOnShow(variant, text));
     failOnce(literal);
     PassBudget passes(budget);
     std::vector<std::string> literalStory;
@@ -88,7 +63,7 @@ bool sameAsLiteral(const std::string& text, const NumberFormat& format, int vari
     }
     EXPECT_EQ(fastStory, literalStory)
         << "txtV [" << text << "] decimal [" << format.decimalSeparator << "] window "
-        << variant % 4 << " failing write " << failingWrite;
+        << variant % 5 << " failing write " << failingWrite;
     return true;
 }
 
@@ -162,9 +137,9 @@ TEST(cmdFatorar_ClickAgainstLiteralLoops, TheWholeClimbOfPastedFractionsSlow) {
         {"12.2", decimalCommaFormat(), 3},  // 12,2 / 6,1 / 3,05 over 2 / 2 / 3
     };
     for (const auto& c : cases) {
-        RecordingWindow fast(prior(1, c.text));
+        RecordingWindow fast(testing::windowOnShow(1, c.text));
         cmdFatorar_Click(fast, c.format);
-        RecordingWindow literal(prior(1, c.text));
+        RecordingWindow literal(testing::windowOnShow(1, c.text));
         PassBudget passes;
         oracle::literalFatorar(literal, c.format, passes);
         EXPECT_EQ(fast.story(), literal.story()) << c.text;
@@ -181,9 +156,9 @@ TEST(FatorarNumeroAgainstLiteralLoop, CalledOnItsOwn) {
     for (const char* text : {"1", "12", "-12", "-1", "-7.5", "7.5", "1.2", "2147483646",
                              "2147483648", "-2147483648", "97", "1e400"}) {
         for (int variant = 0; variant < 4; ++variant) {
-            RecordingWindow fast(prior(variant, text));
+            RecordingWindow fast(testing::windowOnShow(variant, text));
             FatorarNumero(fast, fullStopFormat());
-            RecordingWindow literal(prior(variant, text));
+            RecordingWindow literal(testing::windowOnShow(variant, text));
             PassBudget passes(100'000'000);
             ASSERT_NO_THROW(
                 oracle::literalFatorarNumero(literal, fullStopFormat(), passes, kFractionsFinish))

@@ -11,25 +11,8 @@ namespace tavix {
 namespace {
 
 using testing::RecordingWindow;
+using testing::rows;
 using testing::WindowState;
-
-// A column with its rows separated by '/', for reading.
-std::string rows(std::string caption) {
-    std::replace(caption.begin(), caption.end(), kRowSeparator, '/');
-    return caption;
-}
-
-// The events a person sees, without the writes in between.
-std::vector<std::string> events(const RecordingWindow& window) {
-    std::vector<std::string> seen;
-    for (const std::string& call : window.calls) {
-        if (!call.starts_with("text ") && !call.starts_with("caption ") &&
-            !call.starts_with("rule ")) {
-            seen.push_back(call);
-        }
-    }
-    return seen;
-}
 
 RecordingWindow factor(const std::string& text, const NumberFormat& format = fullStopFormat(),
                        WindowState prior = {}) {
@@ -52,16 +35,18 @@ std::pair<std::string, std::string> powerRows(long long base, int exponent) {
     return {left + "1", right};
 }
 
-const std::vector<std::string> kPrime = {"pointer 11", "pointer 0"};
-const std::vector<std::string> kComposite = {"pointer 11", "focus txtV", "pointer 0"};
-const std::vector<std::string> kOverflow = {"pointer 11", "pointer 0",
-                                            "message 16 Valor acima da memória.", "focus txtV"};
+constexpr const char* kPrime = "pointer 11 | pointer 0";
+constexpr const char* kComposite = "pointer 11 | focus txtV | pointer 0";
+constexpr const char* kOverflowWhileReading =
+    "pointer 0 | message 16 Valor acima da memória. | focus txtV";
+constexpr const char* kOverflow =
+    "pointer 11 | pointer 0 | message 16 Valor acima da memória. | focus txtV";
 
 struct Expected {
     const char* text;
     std::string left, right;
     bool rule;
-    std::vector<std::string> events;
+    std::string events;
 };
 
 void check(const Expected& c, const NumberFormat& format = fullStopFormat()) {
@@ -69,7 +54,7 @@ void check(const Expected& c, const NumberFormat& format = fullStopFormat()) {
     EXPECT_EQ(rows(window.state.lblNumFat), c.left) << "txtV [" << c.text << "]";
     EXPECT_EQ(rows(window.state.lblFator), c.right) << "txtV [" << c.text << "]";
     EXPECT_EQ(window.state.ruleVisible, c.rule) << "txtV [" << c.text << "]";
-    EXPECT_EQ(events(window), c.events) << "txtV [" << c.text << "]";
+    EXPECT_EQ(window.events(), c.events) << "txtV [" << c.text << "]";
     EXPECT_EQ(window.state.pointer, Pointer::Default) << "txtV [" << c.text << "]";
 }
 
@@ -78,7 +63,7 @@ TEST(cmdFatorar_Click, WholeNumbers) {
         {"0", "", "", false, {}},
         {"abc", "", "", false, {}},
         {"-7", "", "", false, {}},
-        {"1", "", "", false, {"pointer 11", "pointer 0"}},
+        {"1", "", "", false, "pointer 11 | pointer 0"},
         {"2", "2/1", "2", true, kPrime},
         {"3", "3/1", "3", true, kPrime},
         {"4", "4/2/1", "2/2", true, kComposite},
@@ -105,17 +90,9 @@ TEST(cmdFatorar_Click, WholeNumbers) {
         {"4294967296", "", "", false, kOverflow},
         // Too large for a double: the overflow comes while the text is read, before the
         // hourglass.
-        {"1e400", "", "", false, {"pointer 0", "message 16 Valor acima da memória.", "focus txtV"}},
-        {"-1e400",
-         "",
-         "",
-         false,
-         {"pointer 0", "message 16 Valor acima da memória.", "focus txtV"}},
-        {"1e400x",
-         "",
-         "",
-         false,
-         {"pointer 0", "message 16 Valor acima da memória.", "focus txtV"}},
+        {"1e400", "", "", false, kOverflowWhileReading},
+        {"-1e400", "", "", false, kOverflowWhileReading},
+        {"1e400x", "", "", false, kOverflowWhileReading},
     };
     for (const auto& c : cases)
         check(c);
@@ -141,9 +118,9 @@ TEST(cmdFatorar_Click, PastedFractions) {
         {"4.6", "4.6/1", "4.6", true, kPrime},  // rounds to 5
         {"2147483646.6", "2147483646.6/1", "2147483646.6", true, kPrime},
         {"2147483647.5", "", "", false, kOverflow},
-        {"2.5", "", "", false, {"pointer 11", "pointer 0"}},  // the climb never starts
-        {"3.5", "", "", false, {"pointer 11", "pointer 0"}},
-        {"0.5", "", "", false, {"pointer 11", "pointer 0"}},
+        {"2.5", "", "", false, "pointer 11 | pointer 0"},  // the climb never starts
+        {"3.5", "", "", false, "pointer 11 | pointer 0"},
+        {"0.5", "", "", false, "pointer 11 | pointer 0"},
         {"-7.5", "", "", false, {}},
     };
     for (const auto& c : fullStop)
@@ -216,9 +193,7 @@ TEST(cmdFatorar_Click, AnErrorKeepsTheRowsWrittenSoFar) {
     EXPECT_EQ(rows(window.state.lblNumFat), "360");
     EXPECT_EQ(rows(window.state.lblFator), "2");
     EXPECT_FALSE(window.state.ruleVisible);
-    EXPECT_EQ(events(window),
-              (std::vector<std::string>{"pointer 11", "pointer 0", "message 16 Ocorreu um erro.",
-                                        "focus txtV"}));
+    EXPECT_EQ(window.events(), "pointer 11 | pointer 0 | message 16 Ocorreu um erro. | focus txtV");
 }
 
 TEST(FatorarNumero, AddsRowsBelowATableAlreadyStarted) {

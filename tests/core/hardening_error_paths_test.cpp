@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/computations.hpp"
@@ -16,14 +17,15 @@ namespace {
 
 using testing::RecordingWindow;
 using testing::WindowState;
+using testing::withInterval;
 using Click = void (*)(Window&, const NumberFormat&);
 
-// A recording window that fails once: at its n-th write, or at its first message box. A
-// write fails with std::bad_alloc or, for a negative n, with something that is not a
+// A recording window that fails once: at its n-th write, or at its first message box. It
+// fails with std::bad_alloc or, for a negative n (or message), with something that is not a
 // std::exception at all.
 class FailingWindow : public RecordingWindow {
   public:
-    FailingWindow(WindowState prior, int failingWrite, bool failingMessage)
+    FailingWindow(WindowState prior, int failingWrite, int failingMessage)
         : RecordingWindow(std::move(prior)), failingMessage_(failingMessage) {
         if (failingWrite != 0) {
             beforeWrite = [this, failingWrite] {
@@ -37,16 +39,17 @@ class FailingWindow : public RecordingWindow {
     }
 
     void showMessage(std::string_view message, MessageIcon icon) override {
-        if (failingMessage_) {
-            failingMessage_ = false;
+        const int failing = std::exchange(failingMessage_, 0);
+        if (failing > 0)
             throw std::bad_alloc();
-        }
+        if (failing < 0)
+            throw 42;
         RecordingWindow::showMessage(message, icon);
     }
 
   private:
     int writes_ = 0;
-    bool failingMessage_;
+    int failingMessage_;
 };
 
 struct ErrorPath {
@@ -54,7 +57,7 @@ struct ErrorPath {
     Click click;
     WindowState prior;
     int failingWrite = 0;
-    bool failingMessage = false;
+    int failingMessage = 0;
     std::string_view message;
     TextBox focus;
     // The second click: new texts in the boxes, and what it must show.
@@ -65,13 +68,6 @@ struct ErrorPath {
 WindowState withTxtV(const char* text) {
     WindowState state;
     state.txtV = text;
-    return state;
-}
-
-WindowState withInterval(const char* first, const char* last) {
-    WindowState state;
-    state.txtIni = first;
-    state.txtN = last;
     return state;
 }
 
@@ -110,14 +106,14 @@ TEST(ErrorTraps, cmdCalc_ClickThenAnotherListing) {
     // Running out of memory needs a process of its own: the listing's own tests do that.
     // Writes of a listing: txt emptied, the "0" of an empty txtIni, the start "2, 3", the list.
     const ErrorPath paths[] = {
-        {"overflow", cmdCalc_Click, withInterval("2147483640", "2147483650"), 0, false,
+        {"overflow", cmdCalc_Click, withInterval("2147483640", "2147483650"), 0, 0,
          texts::kOverflow, TextBox::txtIni, retype, answer},
-        {"overflow while reading", cmdCalc_Click, withInterval("1e400", "5"), 0, false,
+        {"overflow while reading", cmdCalc_Click, withInterval("1e400", "5"), 0, 0,
          texts::kOverflow, TextBox::txtIni, retype, answer},
-        {"other error", cmdCalc_Click, withInterval("", "100"), 2, false, texts::kOtherError,
+        {"other error", cmdCalc_Click, withInterval("", "100"), 2, 0, texts::kOtherError,
          TextBox::txtIni, retype, answer},
-        {"not a std::exception", cmdCalc_Click, withInterval("", "100"), -3, false,
-         texts::kOtherError, TextBox::txtIni, retype, answer},
+        {"not a std::exception", cmdCalc_Click, withInterval("", "100"), -3, 0, texts::kOtherError,
+         TextBox::txtIni, retype, answer},
     };
     for (const ErrorPath& path : paths)
         checkTrapThenNextClick(path);
@@ -130,10 +126,12 @@ TEST(ErrorTraps, cmdV_ClickThenAnotherCheck) {
         EXPECT_EQ(window.messages[0].text, "97 é um número primo");
     };
     const ErrorPath paths[] = {
-        {"overflow", cmdV_Click, withTxtV("2147483648"), 0, false, texts::kOverflow, TextBox::txtV,
+        {"overflow", cmdV_Click, withTxtV("2147483648"), 0, 0, texts::kOverflow, TextBox::txtV,
          retype, answer},
-        {"other error", cmdV_Click, withTxtV("7"), 0, true, texts::kOtherError, TextBox::txtV,
-         retype, answer},
+        {"other error", cmdV_Click, withTxtV("7"), 0, 1, texts::kOtherError, TextBox::txtV, retype,
+         answer},
+        {"not a std::exception", cmdV_Click, withTxtV("7"), 0, -1, texts::kOtherError,
+         TextBox::txtV, retype, answer},
     };
     for (const ErrorPath& path : paths)
         checkTrapThenNextClick(path);
@@ -149,16 +147,22 @@ TEST(ErrorTraps, cmdFatorar_ClickAndFatorarNumeroThenAnotherTable) {
     };
     // Writes of a click: the two columns emptied, then FatorarNumero's rows.
     const ErrorPath paths[] = {
-        {"click, overflow", cmdFatorar_Click, withTxtV("2147483648"), 0, false, texts::kOverflow,
+        {"click, overflow", cmdFatorar_Click, withTxtV("2147483648"), 0, 0, texts::kOverflow,
          TextBox::txtV, retype, answer},
-        {"click, other error", cmdFatorar_Click, withTxtV("97"), 1, false, texts::kOtherError,
+        {"click, other error", cmdFatorar_Click, withTxtV("97"), 1, 0, texts::kOtherError,
          TextBox::txtV, retype, answer},
-        {"FatorarNumero, overflow", cmdFatorar_Click, withTxtV("7.5"), 0, false, texts::kOverflow,
+        {"FatorarNumero, overflow", cmdFatorar_Click, withTxtV("7.5"), 0, 0, texts::kOverflow,
          TextBox::txtV, retype, answer},
-        {"FatorarNumero, other error", cmdFatorar_Click, withTxtV("360"), 3, false,
+        {"FatorarNumero, other error", cmdFatorar_Click, withTxtV("360"), 3, 0, texts::kOtherError,
+         TextBox::txtV, retype, answer},
+        {"click, not a std::exception", cmdFatorar_Click, withTxtV("97"), -1, 0, texts::kOtherError,
+         TextBox::txtV, retype, answer},
+        {"FatorarNumero, not a std::exception", cmdFatorar_Click, withTxtV("360"), -3, 0,
          texts::kOtherError, TextBox::txtV, retype, answer},
-        {"FatorarNumero alone, overflow", FatorarNumero, withTxtV("1e400"), 0, false,
-         texts::kOverflow, TextBox::txtV, retype, answer},
+        {"FatorarNumero alone, rows until memory runs out", FatorarNumero, withTxtV("0.3"), 0, 0,
+         texts::kOtherError, TextBox::txtV, retype, answer},
+        {"FatorarNumero alone, overflow", FatorarNumero, withTxtV("1e400"), 0, 0, texts::kOverflow,
+         TextBox::txtV, retype, answer},
     };
     for (const ErrorPath& path : paths)
         checkTrapThenNextClick(path);

@@ -37,19 +37,6 @@ const std::string kGroups = "1" + repeated(",000", kMillion);  // numeric with a
 const std::string kHugeExponent = "1e" + kDigits;
 const std::string kTinyExponent = "1e-" + kDigits;
 
-// What a person sees during a click: pointer, message boxes, focus, joined by " | ".
-std::string eventsOf(const RecordingWindow& window) {
-    std::string events;
-    for (const std::string& call : window.calls) {
-        if (call.starts_with("pointer") || call.starts_with("message") ||
-            call.starts_with("focus")) {
-            events += events.empty() ? "" : " | ";
-            events += call;
-        }
-    }
-    return events;
-}
-
 constexpr const char* kOverflowInV =
     "pointer 11 | pointer 0 | message 16 Valor acima da memória. | focus txtV";
 constexpr const char* kOverflowWhileReadingV =
@@ -98,7 +85,7 @@ TEST(cmdCalc_ClickWithLongTexts, GivesTheOrdinaryOutcome) {
         cmdCalc_Click(window, fullStopFormat());
         const std::string where = std::string(c.name) + (c.inFirst ? " in txtIni" : " in txtN");
         EXPECT_EQ(window.state.txt, c.txt) << where;
-        EXPECT_EQ(eventsOf(window), c.events) << where;
+        EXPECT_EQ(window.events(), c.events) << where;
     }
 }
 
@@ -128,7 +115,7 @@ TEST(cmdV_ClickWithLongTexts, GivesTheOrdinaryOutcome) {
         RecordingWindow window;
         window.state.txtV = c.text;
         cmdV_Click(window, fullStopFormat());
-        EXPECT_EQ(eventsOf(window), c.events) << c.name;
+        EXPECT_EQ(window.events(), c.events) << c.name;
     }
 }
 
@@ -166,7 +153,7 @@ TEST(cmdFatorar_ClickWithLongTexts, GivesTheOrdinaryOutcome) {
         EXPECT_EQ(window.state.lblNumFat, c.left) << c.name;
         EXPECT_EQ(window.state.lblFator, c.right) << c.name;
         EXPECT_EQ(window.state.ruleVisible, c.rule) << c.name;
-        EXPECT_EQ(eventsOf(window), c.events) << c.name;
+        EXPECT_EQ(window.events(), c.events) << c.name;
     }
 }
 

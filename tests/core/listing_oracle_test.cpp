@@ -9,11 +9,13 @@
 
 #include "core/computations.hpp"
 #include "oracle/listing_literal.hpp"
+#include "support/pasted_texts.hpp"
 #include "support/recording_window.hpp"
 
 namespace tavix {
 namespace {
 
+using testing::exactText;
 using testing::RecordingWindow;
 using Click = void (*)(Window&, const NumberFormat&);
 
@@ -31,13 +33,6 @@ bool sameAsLiteral(const std::string& ini, const std::string& last, const Number
     EXPECT_EQ(fast, literal) << "[" << ini << "] to [" << last << "], decimal separator "
                              << format.decimalSeparator;
     return fast == literal;
-}
-
-// The shortest text that reads back as exactly this double.
-std::string exactText(double x) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, x);
-    return std::string(buffer, result.ptr);
 }
 
 const NumberFormat kFormats[] = {fullStopFormat(), decimalCommaFormat()};

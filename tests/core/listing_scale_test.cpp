@@ -11,11 +11,13 @@
 #include "core/computations.hpp"
 #include "core/engines/prime_sieve.hpp"
 #include "support/listing_reference.hpp"
+#include "support/pasted_texts.hpp"
 #include "support/recording_window.hpp"
 
 namespace tavix {
 namespace {
 
+using testing::exactText;
 using testing::ListingReference;
 using testing::RecordingWindow;
 using testing::referenceListing;
@@ -30,12 +32,6 @@ RecordingWindow clicked(const std::string& ini, const std::string& last,
     window.recording = false;
     cmdCalc_Click(window, format);
     return window;
-}
-
-std::string exactText(double x) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, x);
-    return std::string(buffer, result.ptr);
 }
 
 // Checks the listing of [first, last] (first ≥ 5) against the reference.

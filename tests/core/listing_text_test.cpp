@@ -22,6 +22,7 @@
 namespace tavix {
 namespace {
 
+using testing::exactText;
 using testing::RecordingWindow;
 
 // A decimal separator of two bytes (Arabic), and one beyond U+FFFF, which takes two UTF-16
@@ -29,12 +30,6 @@ using testing::RecordingWindow;
 // with a full stop, which these formats take for a group separator.
 const NumberFormat kArabicFormat{"\xD9\xAB", "."};
 const NumberFormat kAstralFormat{"\xF0\x9D\x9F\x99", "."};
-
-std::string exactText(double x) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, x);
-    return std::string(buffer, result.ptr);
-}
 
 // The UTF-16 offset of every byte offset of a well-formed UTF-8 text, counted from the lead
 // bytes alone; -1 inside a character.
@@ -289,35 +284,57 @@ TEST(ListingText, WindowsCountedFromTheTable) {
     expectSameCharacters(*window.result, whole, 2000);
 }
 
-// The table against a sieve of its own: the odd numbers of each window, crossed off by the
-// odd primes up to its square root.
-TEST(ListingText, TableOfWholeWindowsSlow) {
-    std::vector<std::uint64_t> oddPrimes;
-    for (const std::uint64_t p : primesBetween(3, 46341)) {
-        oddPrimes.push_back(p);
-    }
+// The primes from 7 up in a window, by a sieve of its own: the window's odd numbers crossed
+// off by the odd primes up to its square root.
+std::uint64_t primesInWindowBySieve(std::uint64_t window) {
+    static const std::vector<std::uint64_t> oddPrimes = primesBetween(3, 46341);
+    const std::uint64_t low = window * kWindowSpan;
+    const std::uint64_t high = low + kWindowSpan;  // past the window
     std::vector<char> composite(kWindowSpan / 2);  // byte i: the number low + 2i + 1
-    for (std::uint64_t w = 0; w < kCountedWindows; ++w) {
-        const std::uint64_t low = w * kWindowSpan;
-        const std::uint64_t high = low + kWindowSpan;  // past the window
-        std::fill(composite.begin(), composite.end(), 0);
-        for (const std::uint64_t p : oddPrimes) {
-            if (p * p >= high) {
-                break;
-            }
-            std::uint64_t m = std::max(p * p, (low + p - 1) / p * p);
-            m += m % 2 == 0 ? p : 0;
-            for (; m < high; m += 2 * p) {
-                composite[(m - low) / 2] = 1;
-            }
+    for (const std::uint64_t p : oddPrimes) {
+        if (p * p >= high) {
+            break;
         }
-        std::uint64_t count = 0;
-        for (std::uint64_t i = 0; i < composite.size(); ++i) {
-            count += !composite[i] && low + 2 * i + 1 >= 7;
+        std::uint64_t m = std::max(p * p, (low + p - 1) / p * p);
+        m += m % 2 == 0 ? p : 0;
+        for (; m < high; m += 2 * p) {
+            composite[(m - low) / 2] = 1;
         }
-        ASSERT_EQ(primesInWholeWindow(w), count) << "window " << w;
+    }
+    std::uint64_t count = 0;
+    for (std::uint64_t i = 0; i < composite.size(); ++i) {
+        count += !composite[i] && low + 2 * i + 1 >= 7;
+    }
+    return count;
+}
+
+// Both ends of the table: its first and last window, and none past the last whole window
+// below 2^31.
+TEST(ListingText, TableEnds) {
+    ASSERT_LE(kCountedWindows * kWindowSpan, std::uint64_t{1} << 31);
+    ASSERT_GT((kCountedWindows + 1) * kWindowSpan, std::uint64_t{1} << 31);
+    for (const std::uint64_t w : {std::uint64_t{0}, kCountedWindows - 1}) {
+        EXPECT_EQ(primesInWholeWindow(w), primesInWindowBySieve(w)) << "window " << w;
     }
     EXPECT_EQ(primesInWholeWindow(kCountedWindows), std::nullopt);
+    EXPECT_EQ(primesInWholeWindow(kCountedWindows + 1), std::nullopt);
+}
+
+TEST(ListingText, TableOfWholeWindowsSlow) {
+    for (std::uint64_t w = 0; w < kCountedWindows; ++w) {
+        ASSERT_EQ(primesInWholeWindow(w), primesInWindowBySieve(w)) << "window " << w;
+    }
+}
+
+// A slice that reaches past the end is cut at the end, as for a text kept whole.
+TEST(ListingText, SlicePastTheEnd) {
+    const ResultTextPtr text = testing::listingText("0", "1000");
+    ASSERT_FALSE(text->contiguous());
+    const std::string whole = text->toString();
+    const std::uint64_t size = whole.size();
+    EXPECT_EQ(text->slice(size - 5, size + 10), whole.substr(size - 5));
+    EXPECT_EQ(text->slice(0, ~std::uint64_t{0}), whole);
+    EXPECT_EQ(text->slice(size + 1, size + 9), "");
 }
 
 // The whole range: laid out at once, and read anywhere in it without making the rest.

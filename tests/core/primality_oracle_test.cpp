@@ -18,37 +18,14 @@ using testing::WindowState;
 
 const NumberFormat kFormats[] = {fullStopFormat(), decimalCommaFormat()};
 
-// Some windows the check may find: it must leave all of them as they are.
-WindowState prior(int variant, const std::string& text) {
-    WindowState state;
-    state.txtV = text;
-    switch (variant % 3) {
-        case 1:
-            state.lblNumFat = "12\r6\r3\r1";
-            state.lblFator = "2\r2\r3";
-            state.ruleVisible = true;
-            state.focus = TextBox::txtV;
-            break;
-        case 2:
-            state.txtIni = "10";
-            state.txtN = "30";
-            state.txt = "Total de 6 números primos: 11, 13, 17, 19, 23, 29";
-            state.focus = TextBox::txtIni;
-            break;
-        default:
-            break;
-    }
-    return state;
-}
-
 // Whether the check agrees with the literal loop on this input; false when the loop would
 // need more passes than the budget.
 bool sameAsLiteral(const std::string& text, const NumberFormat& format, int variant,
                    std::uint64_t budget = 100'000'000) {
-    RecordingWindow fast(prior(variant, text));
+    RecordingWindow fast(testing::windowOnShow(variant, text));
     cmdV_Click(fast, format);
 
-    RecordingWindow literal(prior(variant, text));
+    RecordingWindow literal(testing::windowOnShow(variant, text));
     PassBudget passes(budget);
     try {
         oracle::literalVerify(literal, format, passes);

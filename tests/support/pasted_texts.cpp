@@ -1,5 +1,6 @@
 #include "support/pasted_texts.hpp"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -30,6 +31,12 @@ std::string withCommas(std::string text) {
     for (char& c : text)
         c = c == '.' ? ',' : c;
     return text;
+}
+
+std::string exactText(double x) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, x);
+    return std::string(buffer, result.ptr);
 }
 
 }  // namespace tavix::testing

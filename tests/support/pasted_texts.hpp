@@ -16,4 +16,7 @@ std::vector<std::string> withRandomPastedNumbers(std::vector<std::string> texts,
 // format, the end of the number read otherwise.
 std::string withCommas(std::string text);
 
+// The shortest text that reads back as exactly this double.
+std::string exactText(double x);
+
 }  // namespace tavix::testing

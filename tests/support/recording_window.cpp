@@ -24,11 +24,12 @@ const char* nameOf(FactorColumn column) {
     return column == FactorColumn::lblNumFat ? "lblNumFat" : "lblFator";
 }
 
+std::string rows(std::string caption) {
+    std::replace(caption.begin(), caption.end(), kRowSeparator, '/');
+    return caption;
+}
+
 std::string describe(const WindowState& s) {
-    auto rows = [](std::string text) {
-        std::replace(text.begin(), text.end(), kRowSeparator, '/');
-        return text;
-    };
     return "txtIni=[" + s.txtIni + "] txtN=[" + s.txtN + "] txtV=[" + s.txtV + "] txt=[" + s.txt +
            "] lblNumFat=[" + rows(s.lblNumFat) + "] lblFator=[" + rows(s.lblFator) +
            "] rule=" + (s.ruleVisible ? "shown" : "hidden") +
@@ -45,6 +46,36 @@ WindowState withInterval(std::string ini, std::string last) {
     return state;
 }
 
+WindowState windowOnShow(int variant, std::string text) {
+    WindowState state;
+    state.txtV = std::move(text);
+    switch (variant % 5) {
+        case 1:
+            state.lblNumFat = "12\r6\r3\r1";
+            state.lblFator = "2\r2\r3";
+            state.ruleVisible = true;
+            state.focus = TextBox::txtV;
+            break;
+        case 2:
+            state.ruleVisible = true;
+            state.focus = TextBox::txtIni;
+            break;
+        case 3:
+            state.lblFator = "5";
+            state.focus = TextBox::txtN;
+            break;
+        case 4:
+            state.txtIni = "10";
+            state.txtN = "30";
+            state.txt = "Total de 6 números primos: 11, 13, 17, 19, 23, 29";
+            state.focus = TextBox::txtIni;
+            break;
+        default:
+            break;
+    }
+    return state;
+}
+
 ResultTextPtr listingText(const std::string& first, const std::string& last) {
     RecordingWindow window(withInterval(first, last));
     window.recording = false;
@@ -57,6 +88,18 @@ std::vector<std::string> RecordingWindow::story() const {
     std::vector<std::string> lines = transcript;
     lines.push_back("end | " + describe(state));
     return lines;
+}
+
+std::string RecordingWindow::events() const {
+    std::string seen;
+    for (const std::string& call : calls) {
+        if (call.starts_with("pointer") || call.starts_with("message") ||
+            call.starts_with("focus")) {
+            seen += seen.empty() ? "" : " | ";
+            seen += call;
+        }
+    }
+    return seen;
 }
 
 template <class Self>

@@ -62,6 +62,9 @@ class RecordingWindow : public Window {
 
     // The transcript followed by the final state: the whole visible story of a click.
     std::vector<std::string> story() const;
+    // The moments a person sees (pointer, message boxes, focus), without the writes in
+    // between, joined by " | ".
+    std::string events() const;
 
     std::string text(TextBox box) const override;
     void setResultText(ResultTextPtr text) override;
@@ -87,8 +90,16 @@ class RecordingWindow : public Window {
 // A window where an interval was typed, with an earlier result on show and the focus in txtN.
 WindowState withInterval(std::string ini, std::string last);
 
+// Windows a click may find, by number (taken modulo 5): empty, a finished table, the rule
+// over empty columns, a right column without its rule, a listing on show; txtV holds `text`.
+// What a click does not own, it must leave as it is.
+WindowState windowOnShow(int variant, std::string text);
+
 // The listing from `first` to `last` as "Calcular" hands it to the window: made on demand.
 ResultTextPtr listingText(const std::string& first, const std::string& last);
+
+// A factor column with its rows separated by '/', for reading.
+std::string rows(std::string caption);
 
 // The state as one readable line; carriage returns in the columns print as '/'.
 std::string describe(const WindowState& state);

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "core/utf8.hpp"
-
 namespace tavix::ui {
 
 namespace {
@@ -11,39 +9,27 @@ namespace {
 enum class CharClass { Blank, Word, Break, Other };
 
 CharClass classOf(char byte) {
-    const auto c = static_cast<unsigned char>(byte);
-    if (c == ' ' || c == '\t') {
+    if (isBlank(byte)) {
         return CharClass::Blank;
     }
-    if (c == '\n' || c == '\r') {
+    if (isLineBreak(byte)) {
         return CharClass::Break;
     }
-    if (c >= 0x80 || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+    const auto c = static_cast<unsigned char>(byte);
+    if (c >= 0x80 || isDigit(byte) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
         c == '_') {
         return CharClass::Word;
     }
     return CharClass::Other;
 }
 
-bool isContinuation(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
 }  // namespace
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-bool isLineBreak(char c) {
-    return c == '\n' || c == '\r';
-}
 
 std::size_t nextCharBoundary(TextSource& text, std::size_t pos) {
     if (pos >= text.size()) {
         return text.size();
     }
-    const std::string_view bytes = text.from(pos, 4);
+    const std::string_view bytes = text.from(pos, kMaxUtf8Length);
     if (bytes[0] == '\r' && bytes.size() > 1 && bytes[1] == '\n') {
         return pos + 2;
     }
@@ -55,19 +41,12 @@ std::size_t previousCharBoundary(TextSource& text, std::size_t pos) {
     if (pos == 0) {
         return 0;
     }
-    const std::string_view bytes = text.before(pos, 4);
+    const std::string_view bytes = text.before(pos, kMaxUtf8Length);
     const std::size_t n = bytes.size();
     if (bytes[n - 1] == '\n' && n >= 2 && bytes[n - 2] == '\r') {
         return pos - 2;
     }
-    if (isContinuation(bytes[n - 1])) {
-        for (std::size_t k = 2; k <= 4 && k <= n; ++k) {
-            if (decodeUtf8(bytes.substr(0, n), n - k).length == static_cast<int>(k)) {
-                return pos - k;
-            }
-        }
-    }
-    return pos - 1;
+    return pos - lastUtf8Length(bytes);
 }
 
 std::size_t snapToChar(TextSource& text, std::size_t pos) {
@@ -76,16 +55,17 @@ std::size_t snapToChar(TextSource& text, std::size_t pos) {
         return pos;
     }
     // Inside a CR LF, or inside a character that starts at most three bytes before.
-    const std::string_view before = text.before(pos, 3);
+    constexpr std::size_t kBack = kMaxUtf8Length - 1;
+    const std::string_view before = text.before(pos, kBack);
     const std::size_t n = before.size();
     if (before[n - 1] == '\r' && text.at(pos) == '\n') {
         return pos - 1;
     }
-    for (std::size_t back = 1; back <= std::min<std::size_t>(n, 3); ++back) {
-        const std::string_view head = text.before(pos, 3);
-        if (!isContinuation(head[head.size() - back])) {
+    for (std::size_t back = 1; back <= std::min(n, kBack); ++back) {
+        const std::string_view head = text.before(pos, kBack);
+        if (!isUtf8Continuation(head[head.size() - back])) {
             const std::size_t lead = pos - back;
-            return lead + decodeUtf8(text.from(lead, 4), 0).length > pos ? lead : pos;
+            return lead + decodeUtf8(text.from(lead, kMaxUtf8Length), 0).length > pos ? lead : pos;
         }
     }
     return pos;

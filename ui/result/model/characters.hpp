@@ -3,6 +3,7 @@
 
 #include <cstddef>
 
+#include "core/utf8.hpp"
 #include "ui/result/model/text_source.hpp"
 
 namespace tavix::ui {
@@ -15,11 +16,10 @@ std::size_t previousCharBoundary(TextSource& text, std::size_t pos);
 std::size_t snapToChar(TextSource& text, std::size_t pos);
 
 // Words, for double-click and Ctrl+arrow: runs of letters and digits (any non-ASCII character
-// counts as a letter), runs of blanks, runs of other marks; a line break stands alone.
+// counts as a letter), runs of blanks (isBlank), runs of other marks; a line break
+// (isLineBreak) stands alone.
 // wordStart(pos) and wordEnd(pos) bound the run holding the character at `pos`.
 std::size_t wordStart(TextSource& text, std::size_t pos);
 std::size_t wordEnd(TextSource& text, std::size_t pos);
-bool isBlank(char c);
-bool isLineBreak(char c);
 
 }  // namespace tavix::ui

@@ -38,7 +38,7 @@ LineSpan LineBreaker::line(TextSource& text, std::size_t start) const {
     const std::size_t size = std::min(view.size(), kMaxLineBytes + 8);
     const bool textEnds = start + view.size() >= text.size();
     // Room for a last character of four bytes, or a CR LF, within kMaxLineBytes.
-    const std::size_t cap = kMaxLineBytes - 4;
+    const std::size_t cap = kMaxLineBytes - kMaxUtf8Length;
     const std::array<std::int32_t, 256>& table = widths_.byteTable();
     const Width blank = table[' '];
     const auto at = [start](std::size_t i) { return start + i; };
@@ -73,7 +73,7 @@ LineSpan LineBreaker::line(TextSource& text, std::size_t start) const {
                 return {start, at(i), at(i), false};  // narrow characters beyond any width
             }
             const unsigned char c = bytes[i];
-            if (c == ' ' || c == '\t') {
+            if (isBlank(static_cast<char>(c))) {
                 // Blanks hang past the edge rather than break a line, up to a line's width
                 // more: a run of blanks longer than that goes on on the next line.
                 if (x > 2 * lineWidth_ && i > 0) {
@@ -166,21 +166,10 @@ std::size_t LineBreaker::caretEnd(const LineText& line) const {
         return span.end;
     }
     // A wrapped line: before its last character.
-    const std::string_view bytes = line.bytes;
-    std::size_t n = bytes.size();
-    if (n == 0) {
+    if (line.bytes.empty()) {
         return span.start;
     }
-    std::size_t back = 1;
-    if ((static_cast<unsigned char>(bytes[n - 1]) & 0xC0) == 0x80) {
-        for (std::size_t k = 2; k <= 4 && k <= n; ++k) {
-            if (decodeUtf8(bytes, n - k).length == static_cast<int>(k)) {
-                back = k;
-                break;
-            }
-        }
-    }
-    return span.next - back;
+    return span.next - lastUtf8Length(line.bytes);
 }
 
 }  // namespace tavix::ui

@@ -7,7 +7,7 @@ namespace tavix::ui {
 TextSource::TextSource(ResultTextPtr text, std::size_t chunk)
     : text_(text ? std::move(text) : makePlainText({})),
       size_(text_->size()),
-      chunk_(std::max<std::size_t>(chunk, 64)),
+      chunk_(std::max(chunk, kMinimumChunk)),
       whole_(text_->contiguous()) {
     if (!whole_) {
         reader_ = text_->reader();
@@ -47,7 +47,7 @@ std::string_view TextSource::from(std::size_t pos, std::size_t minimum) {
         return {};
     }
     // Made from a little before, for reading back from here too.
-    const std::size_t start = pos - std::min(pos, chunk_ / 16);
+    const std::size_t start = pos - std::min(pos, chunk_ / kReadBackShare);
     const Stretch& stretch = holding(pos, end, start);
     return std::string_view(stretch.bytes).substr(pos - stretch.begin);
 }
@@ -61,7 +61,7 @@ std::string_view TextSource::before(std::size_t pos, std::size_t minimum) {
     if (begin == pos) {
         return {};
     }
-    const std::size_t start = pos - std::min(pos, chunk_ - chunk_ / 16);
+    const std::size_t start = pos - std::min(pos, chunk_ - chunk_ / kReadBackShare);
     const Stretch& stretch = holding(begin, pos, std::min(start, begin));
     return std::string_view(stretch.bytes).substr(0, pos - stretch.begin);
 }

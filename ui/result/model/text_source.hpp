@@ -17,8 +17,15 @@ namespace tavix::ui {
 
 class TextSource {
   public:
-    // Bytes a stretch made on demand holds at least.
+    // Bytes a stretch made on demand holds at least: a few screens of text, made in well
+    // under a millisecond.
     static constexpr std::size_t kDefaultChunk = std::size_t{64} << 10;
+    // The smallest chunk a source takes (the tests' small chunks included): room for the
+    // longest character many times over.
+    static constexpr std::size_t kMinimumChunk = 64;
+    // A stretch made from `pos` on starts this share of a chunk before it (1/16), so that
+    // reading back a little from there, as a caret move or a line lookup does, finds it too.
+    static constexpr std::size_t kReadBackShare = 16;
 
     explicit TextSource(ResultTextPtr text, std::size_t chunk = kDefaultChunk);
 
@@ -52,6 +59,8 @@ class TextSource {
     std::size_t chunk_;
     std::optional<std::string_view> whole_;
     std::unique_ptr<TextReader> reader_;
+    // Three stretches: the one read last and the ones before and after it, which a caret
+    // move or a paint reaches next.
     std::array<Stretch, 3> stretches_;
     std::uint64_t clock_ = 0;
 };
