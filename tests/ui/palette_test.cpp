@@ -19,9 +19,11 @@
 #include "ui/frm_tavix.hpp"
 #include "ui/window_look.hpp"
 
+using tavix::testing::addRow;
 using tavix::testing::commonestColour;
 using tavix::testing::contrastRatio;
 using tavix::testing::control;
+using tavix::testing::inGrab;
 using tavix::testing::kReadableContrast;
 using tavix::testing::strongestContrast;
 using tavix::ui::frmAbout;
@@ -44,16 +46,6 @@ QPalette desktopPalette(QColor window, QColor text, QColor base, QColor button, 
 }
 
 const QColor kMainBackground(224, 224, 224);
-
-// The widget's rectangle in the device pixels of a grab of `window`, shrunk by `inset`
-// logical pixels (to leave out frames and bevels).
-QRect inGrab(const QWidget* widget, const QWidget* window, const QImage& grab, int inset = 0) {
-    const QRect logical(widget->mapTo(window, QPoint(0, 0)), widget->size());
-    const qreal ratio = grab.devicePixelRatio();
-    const QRect shrunk = logical.adjusted(inset, inset, -inset, -inset);
-    return {int(shrunk.x() * ratio), int(shrunk.y() * ratio), int(shrunk.width() * ratio),
-            int(shrunk.height() * ratio)};
-}
 
 // "lblDe: 1.98:1", for a failed contrast.
 QString contrastReport(const char* name, double contrast) {
@@ -117,18 +109,19 @@ class PaletteTest : public QObject {
         QTest::addColumn<QColor>("a");
         QTest::addColumn<QColor>("b");
         QTest::addColumn<double>("ratio");
-        QTest::newRow("black on white") << QColor(Qt::black) << QColor(Qt::white) << 21.0;
-        QTest::newRow("alike") << QColor(224, 224, 224) << QColor(224, 224, 224) << 1.0;
-        QTest::newRow("#767676 on white") << QColor(0x76, 0x76, 0x76) << QColor(Qt::white) << 4.54;
-        QTest::newRow("#777777 on white") << QColor(0x77, 0x77, 0x77) << QColor(Qt::white) << 4.48;
-        QTest::newRow("pure red on white") << QColor(Qt::red) << QColor(Qt::white) << 4.0;
+        const QColor white(Qt::white);
+        addRow("black on white", QColor(Qt::black), white, 21.0);
+        addRow("alike", QColor(224, 224, 224), QColor(224, 224, 224), 1.0);
+        addRow("#767676 on white", QColor(0x76, 0x76, 0x76), white, 4.54);
+        addRow("#777777 on white", QColor(0x77, 0x77, 0x77), white, 4.48);
+        addRow("pure red on white", QColor(Qt::red), white, 4.0);
     }
     void contrastFormula() {
         QFETCH(QColor, a);
         QFETCH(QColor, b);
         QFETCH(double, ratio);
-        QVERIFY(std::abs(tavix::ui::contrastRatio(a, b) - ratio) < 0.01);
-        QVERIFY(std::abs(tavix::ui::contrastRatio(b, a) - ratio) < 0.01);
+        QVERIFY(std::abs(contrastRatio(a, b) - ratio) < 0.01);
+        QVERIFY(std::abs(contrastRatio(b, a) - ratio) < 0.01);
     }
 
     // Mending a ground keeps its hue and goes no further than needed.
@@ -150,16 +143,15 @@ class PaletteTest : public QObject {
         const QPalette light = QApplication::style()->standardPalette();
         const QPalette dark = desktopPalette({53, 53, 53}, {238, 238, 238}, {35, 35, 35},
                                              {60, 60, 60}, {21, 83, 158}, Qt::white);
-        QTest::newRow("light") << light << false;
-        QTest::newRow("dark") << dark << false;
-        QTest::newRow("high contrast, white on black")
-            << desktopPalette(Qt::black, Qt::white, Qt::black, Qt::black, Qt::cyan, Qt::black)
-            << false;
-        QTest::newRow("high contrast, black on white")
-            << desktopPalette(Qt::white, Qt::black, Qt::white, Qt::white, QColor(0, 0, 128),
-                              Qt::white)
-            << false;
-        QTest::newRow("dark, switched to while running") << dark << true;
+        addRow("light", light, false);
+        addRow("dark", dark, false);
+        addRow("high contrast, white on black",
+               desktopPalette(Qt::black, Qt::white, Qt::black, Qt::black, Qt::cyan, Qt::black),
+               false);
+        addRow("high contrast, black on white",
+               desktopPalette(Qt::white, Qt::black, Qt::white, Qt::white, {0, 0, 128}, Qt::white),
+               false);
+        addRow("dark, switched to while running", dark, true);
     }
 
     // The texts drawn straight on the windows' fixed light backgrounds: the labels, the factor
