@@ -60,6 +60,16 @@ class MessageBoxAnswerer {
     QTimer timer_;
 };
 
+// Lists 10 to 30 and factors 360 in the main window `window`: text in every box and a table.
+template <typename MainWindow>
+void showListingAndTable(MainWindow& window) {
+    for (auto [name, text] : {std::pair{"txtIni", "10"}, {"txtN", "30"}, {"txtV", "360"}}) {
+        control<QLineEdit>(window, name)->setText(QString::fromLatin1(text));
+    }
+    window.cmdCalc_Click();
+    window.cmdFatorar_Click();
+}
+
 // A row of test data, its columns in order; a text given as UTF-8 is a QString column.
 template <typename... Columns>
 void addRow(const char* tag, const Columns&... columns) {

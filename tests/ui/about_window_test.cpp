@@ -295,10 +295,9 @@ class AboutWindowTest : public QObject {
                  QStringLiteral("picIcon lblEmail lblLink3 lblLink2 lblLink1 cmdOK"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
         QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("lblLink1"));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        for (int i = 0; i < 4; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        }
         QCOMPARE(QApplication::focusWidget(), on<QLabel>(about, "picIcon"));
         // Clicking labels leaves the focus where it was.
         QTest::mouseClick(on<QLabel>(about, "lblTitle"), Qt::LeftButton);

@@ -74,11 +74,7 @@ int runChild(int argc, char** argv) {
     if (!QTest::qWaitForWindowExposed(&window)) {
         return 1;
     }
-    control<QLineEdit>(window, "txtIni")->setText(QStringLiteral("10"));
-    control<QLineEdit>(window, "txtN")->setText(QStringLiteral("30"));
-    control<QLineEdit>(window, "txtV")->setText(QStringLiteral("360"));
-    window.cmdCalc_Click();
-    window.cmdFatorar_Click();
+    tavix::testing::showListingAndTable(window);
     const QImage grab = window.grab().toImage();
     const qreal ratio = grab.devicePixelRatio();
     report("ratio", QString::number(ratio));

@@ -9,7 +9,6 @@
 
 #include "main_window_fixture.hpp"
 
-using tavix::FactorColumn;
 using tavix::TextBox;
 using tavix::testing::addRow;
 

@@ -61,32 +61,23 @@ class PaletteTest : public QObject {
     QPalette startPalette_;
     std::unique_ptr<frmTavix> window_;
 
-    // Opens the main window with text in every box and a factor table.
-    // The main window under the desktop palette `palette`, given before the window is made or,
-    // as when the desktop's theme changes while the program runs, after it is on show.
+    // The main window, with a listing and a table, under the desktop palette `palette`, given
+    // before the window is made or, as when the desktop's theme changes while the program runs,
+    // after it is on show.
     frmTavix* openMainWindowUnder(const QPalette& palette, bool changedAfterStart) {
         if (!changedAfterStart) {
             QApplication::setPalette(palette);
         }
-        frmTavix* window = openMainWindow();
-        if (window != nullptr && changedAfterStart) {
-            QApplication::setPalette(palette);
-            QCoreApplication::processEvents();  // the change reaches the widgets as an event
-        }
-        return window;
-    }
-
-    frmTavix* openMainWindow() {
         window_ = std::make_unique<frmTavix>();
         window_->show();
         if (!QTest::qWaitForWindowActive(window_.get())) {
             return nullptr;
         }
-        for (auto [name, text] : {std::pair{"txtIni", "10"}, {"txtN", "30"}, {"txtV", "360"}}) {
-            control<QLineEdit>(*window_, name)->setText(QString::fromLatin1(text));
+        tavix::testing::showListingAndTable(*window_);
+        if (changedAfterStart) {
+            QApplication::setPalette(palette);
+            QCoreApplication::processEvents();  // the change reaches the widgets as an event
         }
-        window_->cmdCalc_Click();
-        window_->cmdFatorar_Click();
         return window_.get();
     }
 
