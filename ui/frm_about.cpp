@@ -52,7 +52,7 @@ constexpr char kSiteLink[] = "Abre o site no navegador";
 // and no shorter ones.
 // clang-format off
 constexpr ControlRow kControls[] = {
-    // name           kind     text                     left  top   width height font    tab
+    // name            kind     text                     left  top   width height font         tab
     {"picIcon",        Picture, "",                      120,  120,  1560, 1560, {},          1,
      {.name = "Ícone do Tavix"}},
     {"cmdOK",          Button,  "Ok",                    4320, 3360, 1740, 435,  {},          0,

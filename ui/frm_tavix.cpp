@@ -45,16 +45,18 @@ using enum ControlKind;
 // assistive technology reads their rows through it.
 // clang-format off
 constexpr ControlRow kControls[] = {
-    // name       kind        text         left   top   width  height font     tab
+    // name        kind        text         left   top   width  height font     tab
     {"cmdHelp",    Button,     "?",         14040, 240,  975,   615,   {9.75},  11,
      {.description = "Sobre o Tavix"}},
     {"cmdFatorar", Button,     "Fatorar",   9240,  8040, 3495,  615,   {14.25}, 8},
-    {"txtIni",     NumberBox,  "",          960,   240,  3615,  495,   {18},    0, {.name = "De:"}},
+    {"txtIni",     NumberBox,  "",          960,   240,  3615,  495,   {18},    0,
+     {.name = "De:"}},
     {"cmdV",       Button,     "Verificar", 240,   8040, 3495,  615,   {14.25}, 5},
     {"txtV",       NumberBox,  "",          4020,  8040, 4935,  525,   {18},    4,
      {.name = "Número"}},
     {"cmdCalc",    Button,     "Calcular",  9600,  240,  3135,  615,   {14.25}, 2},
-    {"txtN",       NumberBox,  "",          5520,  240,  3855,  495,   {18},    1, {.name = "Até:"}},
+    {"txtN",       NumberBox,  "",          5520,  240,  3855,  495,   {18},    1,
+     {.name = "Até:"}},
     {"txt",        ResultArea, "",          240,   960,  12510, 6975,  {12},    3,
      {.name = "Resultado"}},
     {"tblFat",     Pane,       "",          0,     0,    kClientWidth, kClientHeight, {}, -1},
@@ -65,7 +67,8 @@ constexpr ControlRow kControls[] = {
     // from (14040, 960) to (14040, 8640)
     {"lneFat",     Line,       "",          14040, 960,  14040, 8640,  {},      -1,
      {.flags = kHidden, .colour = kFixedText, .in = "tblFat", .name = "Traço"}},
-    {"lblDe",      Label,      "De:",       240,   240,  735,   375,   {18},    7, {.name = "De:"}},
+    {"lblDe",      Label,      "De:",       240,   240,  735,   375,   {18},    7,
+     {.name = "De:"}},
     {"lblAte",     Label,      "Até:",      4680,  240,  735,   375,   {18},    6,
      {.flags = kAlignRight, .name = "Até:"}},
 };
