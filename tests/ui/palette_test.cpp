@@ -157,11 +157,15 @@ class PaletteTest : public QObject {
         QCOMPARE(commonestColour(grab, QRect(0, 0, grab.width(), 2)), kMainBackground);
         QCOMPARE(commonestColour(grab, QRect(0, grab.height() - 2, grab.width(), 2)),
                  kMainBackground);
-        for (const char* name : {"lblDe", "lblAte", "lblNumFat", "lblFator"}) {
-            const QRect area = inGrab(control(*window, name), window, grab);
-            const double contrast = strongestContrast(grab, area, kMainBackground);
-            QVERIFY2(contrast >= kReadableContrast, qPrintable(contrastReport(name, contrast)));
-        }
+        auto readable = [](QWidget* top, const QImage& grab, const QColor& ground,
+                           std::initializer_list<const char*> names) {
+            for (const char* name : names) {
+                const QRect area = inGrab(control(*top, name), top, grab);
+                const double contrast = strongestContrast(grab, area, ground);
+                QVERIFY2(contrast >= kReadableContrast, qPrintable(contrastReport(name, contrast)));
+            }
+        };
+        readable(window, grab, kMainBackground, {"lblDe", "lblAte", "lblNumFat", "lblFator"});
         const QRect rule = inGrab(control(*window, "lneFat"), window, grab);
         QVERIFY(!rule.isEmpty());
         QVERIFY2(
@@ -174,12 +178,9 @@ class PaletteTest : public QObject {
         QVERIFY(QTest::qWaitForWindowExposed(about));
         const QImage aboutGrab = about->grab().toImage();
         const QColor ground = commonestColour(aboutGrab, aboutGrab.rect());
-        for (const char* name : {"lblTitle", "lblVersion", "lblDescription", "lblContato",
-                                 "lblEmail", "lblSites", "lblLink1", "lblLink2", "lblLink3"}) {
-            const QRect area = inGrab(control(*about, name), about, aboutGrab);
-            const double contrast = strongestContrast(aboutGrab, area, ground);
-            QVERIFY2(contrast >= kReadableContrast, qPrintable(contrastReport(name, contrast)));
-        }
+        readable(about, aboutGrab, ground,
+                 {"lblTitle", "lblVersion", "lblDescription", "lblContato", "lblEmail", "lblSites",
+                  "lblLink1", "lblLink2", "lblLink3"});
         // The separator's grey line, against the background and the white line it lies on.
         const qreal ratio = aboutGrab.devicePixelRatio();
         const QColor separator = aboutGrab.pixelColor(int(200 * ratio), int(216 * ratio));
