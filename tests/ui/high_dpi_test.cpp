@@ -67,7 +67,7 @@ void report(const char* name, const QString& value) {
     std::printf("%s\t%s\n", name, qPrintable(value));
 }
 
-int runChild(int argc, char** argv) {
+int measureScaled(int argc, char** argv) {
     QApplication app(argc, argv);
     tavix::ui::frmTavix window;
     window.show();
@@ -292,7 +292,7 @@ class HighDpiTest : public QObject {
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], kScaledChild) == 0) {
-        return runChild(argc, argv);
+        return measureScaled(argc, argv);
     }
     QApplication app(argc, argv);
     HighDpiTest test;

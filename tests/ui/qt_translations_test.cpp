@@ -44,7 +44,7 @@ QStringList contextMenuTexts(QLineEdit* box) {
 
 // What the child does: the program's start, then the menu of each number box and the text
 // of a message box's button, one line each.
-int runChild(int argc, char** argv) {
+int readMenus(int argc, char** argv) {
     QApplication app(argc, argv);
     if (!tavix::ui::installQtTranslations()) {
         std::puts("no translations");
@@ -94,7 +94,7 @@ class QtTranslationsTest : public QObject {
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], kMenuChild) == 0) {
-        return runChild(argc, argv);
+        return readMenus(argc, argv);
     }
     QApplication app(argc, argv);
     QtTranslationsTest test;
