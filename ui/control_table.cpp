@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "ui/clickable_label.hpp"
 #include "ui/digit_line_edit.hpp"
