@@ -2,37 +2,13 @@
 #pragma once
 
 #include <QDialog>
-#include <QLabel>
 #include <QPointer>
+
+#include "ui/clickable_label.hpp"
 
 class QPushButton;
 
 namespace tavix::ui {
-
-// Registers, once, what assistive technology sees of the links.
-void installLinkAccessibility();
-
-// A link: a label that reports a click (the left button pressed and released over it), or
-// Enter or Space while it has the focus, which it takes from the keyboard only. The second
-// press of a double-click is no new click: a double-clicked link opens once. Assistive
-// technology sees a link named by its text.
-class ClickableLabel : public QLabel {
-    Q_OBJECT
-  public:
-    explicit ClickableLabel(QWidget* parent);
-
-  signals:
-    void clicked();
-
-  protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
-  private:
-    bool pressed_ = false;
-};
 
 // The about window: the program's name, version and description, an e-mail link and three
 // site links, and "Ok". Modeless and without an owner, yet it keeps the activation against
@@ -73,22 +49,7 @@ class frmAbout : public QDialog {
   private:
     void Form_Deactivate();
 
-    // The controls, in creation order. The two members of Line1 share its name.
-    QLabel* picIcon_ = nullptr;
     QPushButton* cmdOK_ = nullptr;
-    ClickableLabel* lblLink1_ = nullptr;
-    ClickableLabel* lblLink2_ = nullptr;
-    ClickableLabel* lblLink3_ = nullptr;
-    QLabel* lblSites_ = nullptr;
-    QLabel* lblContato_ = nullptr;
-    ClickableLabel* lblEmail_ = nullptr;
-    QWidget* Line1_1_ = nullptr;
-    QLabel* lblDescription_ = nullptr;
-    QLabel* lblTitle_ = nullptr;
-    QWidget* Line1_0_ = nullptr;
-    QLabel* lblVersion_ = nullptr;
-    QLabel* lblDisclaimer_ = nullptr;
-
     QPointer<QWidget> returnWindow_;
     bool deactivationPending_ = false;
     bool closed_ = false;

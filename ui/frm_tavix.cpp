@@ -12,6 +12,7 @@
 
 #include "core/computations.hpp"
 #include "core/texts.hpp"
+#include "ui/control_table.hpp"
 #include "ui/digit_line_edit.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/message_box.hpp"
@@ -28,14 +29,6 @@ constexpr QColor kBackground(224, 224, 224);
 constexpr int kClientWidth = 15225;
 constexpr int kClientHeight = 8925;
 
-template <typename Control>
-Control* place(Control* control, const char* name, const QString& accessibleName, QRect rect) {
-    control->setObjectName(QString::fromLatin1(name));
-    control->setAccessibleName(accessibleName);
-    control->setGeometry(rect);
-    return control;
-}
-
 // Assistive technology sees the main window as a window, not as a pane inside one.
 QAccessibleInterface* mainWindowAccessible(const QString& className, QObject* object) {
     if (className == QLatin1String(frmTavix::staticMetaObject.className()) &&
@@ -44,6 +37,42 @@ QAccessibleInterface* mainWindowAccessible(const QString& className, QObject* ob
     }
     return nullptr;
 }
+
+using enum ControlKind;
+
+// The controls, in creation order: where two meet, the later lies on top. The two factor
+// columns and their rule lie in a table that covers the window and shows nothing of its own:
+// assistive technology reads their rows through it.
+// clang-format off
+constexpr ControlRow kControls[] = {
+    // name        kind        text         left   top   width  height font     tab
+    {"cmdHelp",    Button,     "?",         14040, 240,  975,   615,   {9.75},  11,
+     {.description = "Sobre o Tavix"}},
+    {"cmdFatorar", Button,     "Fatorar",   9240,  8040, 3495,  615,   {14.25}, 8},
+    {"txtIni",     NumberBox,  "",          960,   240,  3615,  495,   {18},    0,
+     {.name = "De:"}},
+    {"cmdV",       Button,     "Verificar", 240,   8040, 3495,  615,   {14.25}, 5},
+    {"txtV",       NumberBox,  "",          4020,  8040, 4935,  525,   {18},    4,
+     {.name = "Número"}},
+    {"cmdCalc",    Button,     "Calcular",  9600,  240,  3135,  615,   {14.25}, 2},
+    {"txtN",       NumberBox,  "",          5520,  240,  3855,  495,   {18},    1,
+     {.name = "Até:"}},
+    {"txt",        ResultArea, "",          240,   960,  12510, 6975,  {12},    3,
+     {.name = "Resultado"}},
+    {"tblFat",     Pane,       "",          0,     0,    kClientWidth, kClientHeight, {}, -1},
+    {"lblFator",   Label,      "",          14040, 960,  1215,  7695,  {},      10,
+     {.flags = kCentred, .in = "tblFat"}},
+    {"lblNumFat",  Label,      "",          12720, 960,  1335,  7695,  {},      9,
+     {.flags = kCentred, .in = "tblFat"}},
+    // from (14040, 960) to (14040, 8640)
+    {"lneFat",     Line,       "",          14040, 960,  14040, 8640,  {},      -1,
+     {.flags = kHidden, .colour = kFixedText, .in = "tblFat", .name = "Traço"}},
+    {"lblDe",      Label,      "De:",       240,   240,  735,   375,   {18},    7,
+     {.name = "De:"}},
+    {"lblAte",     Label,      "Até:",      4680,  240,  735,   375,   {18},    6,
+     {.flags = kAlignRight, .name = "Até:"}},
+};
+// clang-format on
 
 QString rowsForDisplay(const std::string& caption) {
     QString rows = QString::fromStdString(caption);
@@ -76,71 +105,22 @@ frmTavix::~frmTavix() {
 }
 
 void frmTavix::createControls() {
-    auto button = [this](const char* name, const QString& caption, QRect rect, qreal points) {
-        auto* control = place(new QPushButton(caption, this), name, caption, rect);
-        control->setFont(arial(points));
-        control->setAutoDefault(false);
-        return control;
-    };
-    auto numberBox = [this](const char* name, const QString& accessibleName, QRect rect) {
-        auto* control = place(new DigitLineEdit(this), name, accessibleName, rect);
-        control->setFont(arial(18));
-        return control;
-    };
-    auto label = [this](const char* name, const QString& caption, const QString& accessibleName,
-                        QRect rect, Qt::Alignment alignment) {
-        auto* control = place(new QLabel(caption, this), name, accessibleName, rect);
-        control->setTextFormat(Qt::PlainText);
-        control->setAlignment(alignment | Qt::AlignTop);
-        return control;
-    };
-
-    // Creation order decides which control lies on top where two meet.
-    cmdHelp_ = button("cmdHelp", QStringLiteral("?"), twipsRect(14040, 240, 975, 615), 9.75);
-    cmdHelp_->setAccessibleDescription(QStringLiteral("Sobre o Tavix"));
-    cmdFatorar_ =
-        button("cmdFatorar", QStringLiteral("Fatorar"), twipsRect(9240, 8040, 3495, 615), 14.25);
-    txtIni_ = numberBox("txtIni", QStringLiteral("De:"), twipsRect(960, 240, 3615, 495));
-    cmdV_ = button("cmdV", QStringLiteral("Verificar"), twipsRect(240, 8040, 3495, 615), 14.25);
-    txtV_ = numberBox("txtV", QStringLiteral("Número"), twipsRect(4020, 8040, 4935, 525));
-    cmdCalc_ =
-        button("cmdCalc", QStringLiteral("Calcular"), twipsRect(9600, 240, 3135, 615), 14.25);
-    txtN_ = numberBox("txtN", QStringLiteral("Até:"), twipsRect(5520, 240, 3855, 495));
-    txt_ = place(new ResultView(this), "txt", QStringLiteral("Resultado"),
-                 twipsRect(240, 960, 12510, 6975));
-    txt_->setFont(arial(12));
-    // The two factor columns lie in a table that covers the window and shows nothing of its
-    // own: assistive technology reads their rows through it. Their names are their rows.
-    tblFat_ = new QWidget(this);
-    tblFat_->setObjectName(QStringLiteral("tblFat"));
-    tblFat_->setGeometry(rect());
-    lblFator_ = label("lblFator", QString(), QString(), twipsRect(14040, 960, 1215, 7695),
-                      Qt::AlignHCenter);
-    lblNumFat_ = label("lblNumFat", QString(), QString(), twipsRect(12720, 960, 1335, 7695),
-                       Qt::AlignHCenter);
-    for (QLabel* column : {lblFator_, lblNumFat_}) {
-        column->setParent(tblFat_);
-    }
-    presentAsTable(tblFat_, lblNumFat_, lblFator_);
-
-    // The rule from (14040, 960) to (14040, 8640): one pixel wide, in the window's text colour.
-    // It belongs to the table, which assistive technology reads by its rows.
-    lneFat_ = place(new QWidget(tblFat_), "lneFat", QStringLiteral("Traço"),
-                    QRect(pixels(14040), pixels(960), 1, pixels(8640 - 960)));
-    QPalette rule = lneFat_->palette();
-    rule.setColor(QPalette::Window, kFixedText);
-    lneFat_->setPalette(rule);
-    lneFat_->setAutoFillBackground(true);
-    lneFat_->hide();
-
-    lblDe_ = label("lblDe", QStringLiteral("De:"), QStringLiteral("De:"),
-                   twipsRect(240, 240, 735, 375), Qt::AlignLeft);
-    lblDe_->setFont(arial(18));
-    lblDe_->setBuddy(txtIni_);
-    lblAte_ = label("lblAte", QStringLiteral("Até:"), QStringLiteral("Até:"),
-                    twipsRect(4680, 240, 735, 375), Qt::AlignRight);
-    lblAte_->setFont(arial(18));
-    lblAte_->setBuddy(txtN_);
+    const Controls controls = buildControls(this, kControls);
+    presentAsTable(controls.find("tblFat"), controls.find("lblNumFat"), controls.find("lblFator"));
+    cmdHelp_ = controls.get<QPushButton>("cmdHelp");
+    cmdFatorar_ = controls.get<QPushButton>("cmdFatorar");
+    txtIni_ = controls.get<DigitLineEdit>("txtIni");
+    cmdV_ = controls.get<QPushButton>("cmdV");
+    txtV_ = controls.get<DigitLineEdit>("txtV");
+    cmdCalc_ = controls.get<QPushButton>("cmdCalc");
+    txtN_ = controls.get<DigitLineEdit>("txtN");
+    txt_ = controls.get<ResultView>("txt");
+    tblFat_ = controls.find("tblFat");
+    lblFator_ = controls.get<QLabel>("lblFator");
+    lblNumFat_ = controls.get<QLabel>("lblNumFat");
+    lneFat_ = controls.find("lneFat");
+    controls.get<QLabel>("lblDe")->setBuddy(txtIni_);
+    controls.get<QLabel>("lblAte")->setBuddy(txtN_);
     announcer_ = new Announcer(this);
 
     txtIni_->setKeyPressHandler([this](std::int16_t& key) { txtIni_KeyPress(key); });
@@ -149,17 +129,10 @@ void frmTavix::createControls() {
     for (TextBox box : {TextBox::txtIni, TextBox::txtN, TextBox::txtV, TextBox::txt}) {
         boxWidget(box)->installEventFilter(this);
     }
-
     connect(cmdCalc_, &QPushButton::clicked, this, &frmTavix::cmdCalc_Click);
     connect(cmdV_, &QPushButton::clicked, this, &frmTavix::cmdV_Click);
     connect(cmdFatorar_, &QPushButton::clicked, this, &frmTavix::cmdFatorar_Click);
     connect(cmdHelp_, &QPushButton::clicked, this, &frmTavix::cmdHelp_Click);
-
-    QWidget* const focusOrder[] = {txtIni_, txtN_, cmdCalc_,    resultWidget(),
-                                   txtV_,   cmdV_, cmdFatorar_, cmdHelp_};
-    for (std::size_t i = 0; i + 1 < std::size(focusOrder); ++i) {
-        QWidget::setTabOrder(focusOrder[i], focusOrder[i + 1]);
-    }
     showFocusMarks(this);
     txtIni_->setFocus(Qt::OtherFocusReason);
 }

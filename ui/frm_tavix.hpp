@@ -91,8 +91,6 @@ class frmTavix : public QWidget, public Window {
     QLabel* lblFator_ = nullptr;
     QLabel* lblNumFat_ = nullptr;
     QWidget* lneFat_ = nullptr;
-    QLabel* lblDe_ = nullptr;
-    QLabel* lblAte_ = nullptr;
     Announcer* announcer_ = nullptr;
 
     std::string numFatCaption_;

@@ -4,15 +4,14 @@ read back, the rule drawn at its scaled place, the icon offered with the pixels 
 high-density desktop shows. The screenshot is kept among the artefacts."""
 
 import os
-import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from tavix_e2e import Program, wait_for  # noqa: E402
-from test_about_window import client_geometry, window_manager_running, xprop  # noqa: E402
-from test_desktops import Picture, contrast, extents, fill_in  # noqa: E402
+from tavix_e2e import (Picture, Program, client_geometry, contrast, extents,  # noqa: E402
+                       wait_for, window_manager_running, xprop)
+from test_desktops import fill_in  # noqa: E402
 
 SCALE = 2
 

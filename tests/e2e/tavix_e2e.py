@@ -16,6 +16,7 @@ session bus. Without DISPLAY the test is skipped (exit status 77).
 
 import ctypes
 import os
+import re
 import subprocess
 import sys
 import time
@@ -298,3 +299,149 @@ class Program:
 
     def running(self):
         return self.process.poll() is None
+
+
+# -- the display and its windows -------------------------------------------------------------
+
+def active_window():
+    done = subprocess.run(["xdotool", "getactivewindow"], capture_output=True, text=True)
+    return done.stdout.strip() if done.returncode == 0 else None
+
+
+def window_title(window_id):
+    return xdotool("getwindowname", window_id).strip()
+
+
+def xprop(window_id, *names):
+    return subprocess.run(["xprop", "-id", str(window_id), *names], capture_output=True,
+                          text=True).stdout
+
+
+def client_geometry(window_id):
+    """Left, top, width, height of a window's client area on the screen."""
+    info = subprocess.run(["xwininfo", "-id", str(window_id)], capture_output=True,
+                          text=True).stdout
+    values = [int(re.search(pattern + r":\s+(-?\d+)", info).group(1)) for pattern in
+              ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height")]
+    return tuple(values)
+
+
+def frame_extents(window_id):
+    match = re.search(r"= (\d+), (\d+), (\d+), (\d+)", xprop(window_id, "_NET_FRAME_EXTENTS"))
+    return tuple(int(v) for v in match.groups()) if match else (0, 0, 0, 0)
+
+
+def click_at(x, y):
+    xdotool("mousemove", x, y, "click", "1")
+
+
+def click(node):
+    """A real mouse click on the middle of a control."""
+    extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    click_at(extents.x + extents.width // 2, extents.y + extents.height // 2)
+
+
+def offset_from_screen_centre(window_id):
+    """How far the middle of a window, frame included, lies from the middle of the screen."""
+    left, top, width, height = client_geometry(window_id)
+    frame_left, frame_right, frame_top, frame_bottom = frame_extents(window_id)
+    screen_width, screen_height = (int(v) for v in xdotool("getdisplaygeometry").split())
+    return (left - frame_left + (width + frame_left + frame_right) / 2 - screen_width / 2,
+            top - frame_top + (height + frame_top + frame_bottom) / 2 - screen_height / 2)
+
+
+def window_manager_running():
+    check = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], capture_output=True,
+                           text=True).stdout
+    return "window id" in check
+
+
+def recording_script(path, record):
+    """A shell script at `path` that adds its first argument, as a line, to the file `record`."""
+    with open(path, "w") as f:
+        f.write(f"#!/bin/sh\nprintf '%s\\n' \"$1\" >> '{record}'\n")
+    os.chmod(path, 0o755)
+    return path
+
+
+def link_opener(directory):
+    """A desktop whose default handler for web and mailto targets writes them to a file."""
+    record = os.path.join(directory, "opened.txt")
+    script = recording_script(os.path.join(directory, "opener.sh"), record)
+    applications = os.path.join(directory, "data", "applications")
+    os.makedirs(applications)
+    os.makedirs(os.path.join(directory, "config"))
+    with open(os.path.join(applications, "tavix-test-opener.desktop"), "w") as f:
+        f.write("[Desktop Entry]\nType=Application\nName=Opener\nNoDisplay=true\n"
+                f"Exec={script} %u\n"
+                "MimeType=x-scheme-handler/https;x-scheme-handler/mailto;\n")
+    with open(os.path.join(directory, "config", "mimeapps.list"), "w") as f:
+        f.write("[Default Applications]\n"
+                "x-scheme-handler/https=tavix-test-opener.desktop\n"
+                "x-scheme-handler/mailto=tavix-test-opener.desktop\n")
+    # The program started next inherits these, and so does the desktop's opener (xdg-open).
+    os.environ["XDG_DATA_HOME"] = os.path.join(directory, "data")
+    os.environ["XDG_CONFIG_HOME"] = os.path.join(directory, "config")
+    return record
+
+
+def opened(record):
+    if not os.path.exists(record):
+        return []
+    with open(record) as f:
+        return f.read().split()
+
+
+# -- colours on the screen ---------------------------------------------------------------------
+
+def luminance(rgb):
+    def linear(c):
+        c /= 255
+        return c / 12.92 if c <= 0.04045 else ((c + 0.055) / 1.055) ** 2.4
+    r, g, b = (linear(c) for c in rgb)
+    return 0.2126 * r + 0.7152 * g + 0.0722 * b
+
+
+def contrast(a, b):
+    la, lb = luminance(a), luminance(b)
+    return (max(la, lb) + 0.05) / (min(la, lb) + 0.05)
+
+
+class Picture:
+    """The pixels of a PNG, read through ImageMagick."""
+
+    def __init__(self, path):
+        size = subprocess.run(["identify", "-format", "%w %h", path], check=True,
+                              capture_output=True, text=True).stdout.split()
+        self.width, self.height = int(size[0]), int(size[1])
+        self.data = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], check=True,
+                                   capture_output=True).stdout
+
+    def pixel(self, x, y):
+        i = 3 * (y * self.width + x)
+        return tuple(self.data[i:i + 3])
+
+    def area(self, x, y, w, h):
+        return [self.pixel(i, j) for j in range(max(y, 0), min(y + h, self.height))
+                for i in range(max(x, 0), min(x + w, self.width))]
+
+
+def commonest(pixels):
+    counts = {}
+    for p in pixels:
+        counts[p] = counts.get(p, 0) + 1
+    return max(counts, key=counts.get)
+
+
+def strongest(pixels, ground):
+    return max(contrast(p, ground) for p in pixels)
+
+
+def extents(node):
+    e = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return e.x, e.y, e.width, e.height
+
+
+def inset(box, by):
+    x, y, w, h = box
+    return x + by, y + by, w - 2 * by, h - 2 * by

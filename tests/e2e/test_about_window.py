@@ -7,7 +7,6 @@ Beeps are observed as the X server sees them: the XKB bell notifications of the 
 import ctypes
 import ctypes.util
 import os
-import re
 import subprocess
 import sys
 import tempfile
@@ -15,8 +14,10 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from tavix_e2e import (ABOUT_DESCRIPTION, Program, artifacts_dir, close_window, pyatspi,  # noqa: E402
-                       wait_for, xdotool)
+from tavix_e2e import (ABOUT_DESCRIPTION, Program, active_window, artifacts_dir,  # noqa: E402
+                       click, click_at, client_geometry, close_window, frame_extents, link_opener, opened,
+                       offset_from_screen_centre, wait_for, window_manager_running, window_title,
+                       xdotool, xprop)
 
 ABOUT = "Sobre o Tavix"
 CONTROL_NAMES = {  # every label named by its text, the empty disclaimer included
@@ -75,44 +76,6 @@ class XDisplay:
         return self.bell_count() - before
 
 
-def active_window():
-    done = subprocess.run(["xdotool", "getactivewindow"], capture_output=True, text=True)
-    return done.stdout.strip() if done.returncode == 0 else None
-
-
-def window_title(window_id):
-    return xdotool("getwindowname", window_id).strip()
-
-
-def xprop(window_id, *names):
-    return subprocess.run(["xprop", "-id", str(window_id), *names], capture_output=True,
-                          text=True).stdout
-
-
-def client_geometry(window_id):
-    """Left, top, width, height of a window's client area on the screen."""
-    info = subprocess.run(["xwininfo", "-id", str(window_id)], capture_output=True,
-                          text=True).stdout
-    values = [int(re.search(pattern + r":\s+(-?\d+)", info).group(1)) for pattern in
-              ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height")]
-    return tuple(values)
-
-
-def frame_extents(window_id):
-    match = re.search(r"= (\d+), (\d+), (\d+), (\d+)", xprop(window_id, "_NET_FRAME_EXTENTS"))
-    return tuple(int(v) for v in match.groups()) if match else (0, 0, 0, 0)
-
-
-def click_at(x, y):
-    xdotool("mousemove", x, y, "click", "1")
-
-
-def click(node):
-    """A real mouse click on the middle of a control."""
-    extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    click_at(extents.x + extents.width // 2, extents.y + extents.height // 2)
-
-
 def wait_active(title, what=None):
     return wait_for(lambda: (active_window() if active_window() and
                              window_title(active_window()) == title else None),
@@ -142,37 +105,6 @@ def expect_back_in_main(tavix, main_id):
     wait_for(lambda: tavix.has_focus(first), what="the focus in De:")
 
 
-def link_opener(directory):
-    """A desktop whose default handler for web and mailto targets writes them to a file."""
-    record = os.path.join(directory, "opened.txt")
-    script = os.path.join(directory, "opener.sh")
-    with open(script, "w") as f:
-        f.write(f"#!/bin/sh\nprintf '%s\\n' \"$1\" >> '{record}'\n")
-    os.chmod(script, 0o755)
-    applications = os.path.join(directory, "data", "applications")
-    os.makedirs(applications)
-    os.makedirs(os.path.join(directory, "config"))
-    with open(os.path.join(applications, "tavix-test-opener.desktop"), "w") as f:
-        f.write("[Desktop Entry]\nType=Application\nName=Opener\nNoDisplay=true\n"
-                f"Exec={script} %u\n"
-                "MimeType=x-scheme-handler/https;x-scheme-handler/mailto;\n")
-    with open(os.path.join(directory, "config", "mimeapps.list"), "w") as f:
-        f.write("[Default Applications]\n"
-                "x-scheme-handler/https=tavix-test-opener.desktop\n"
-                "x-scheme-handler/mailto=tavix-test-opener.desktop\n")
-    # The program started next inherits these, and so does the desktop's opener (xdg-open).
-    os.environ["XDG_DATA_HOME"] = os.path.join(directory, "data")
-    os.environ["XDG_CONFIG_HOME"] = os.path.join(directory, "config")
-    return record
-
-
-def opened(record):
-    if not os.path.exists(record):
-        return []
-    with open(record) as f:
-        return f.read().split()
-
-
 def window_and_its_hold(display, record):
     with Program() as tavix:
         main_id = tavix.activate("Tavix")
@@ -194,12 +126,8 @@ def window_and_its_hold(display, record):
         assert "Icon (100 x 100)" in xprop(about_id, "_NET_WM_ICON")
         left, top, width, height = client_geometry(about_id)
         assert (width, height) == (407, 257), (width, height)
-        frame_left, frame_right, frame_top, frame_bottom = frame_extents(about_id)
-        screen_width, screen_height = (int(v) for v in xdotool("getdisplaygeometry").split())
-        centre_x = left - frame_left + (width + frame_left + frame_right) / 2
-        centre_y = top - frame_top + (height + frame_top + frame_bottom) / 2
-        assert abs(centre_x - screen_width / 2) <= 3 and abs(centre_y - screen_height / 2) <= 3, (
-            centre_x, centre_y)
+        off_x, off_y = offset_from_screen_centre(about_id)
+        assert abs(off_x) <= 3 and abs(off_y) <= 3, (off_x, off_y)
         shot = os.path.join(artifacts_dir(), "about.png")
         # (import rings the bell when not told to be silent)
         subprocess.run(["import", "-silent", "-frame", "-window", about_id, shot], check=True)
@@ -291,12 +219,6 @@ def program_ends_with_the_about_window_open(display):
         time.sleep(0.5)
         assert status == 0, f"exit status {status}"
         assert display.bell_count() == bells, "beeps on ending the program"
-
-
-def window_manager_running():
-    check = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], capture_output=True,
-                           text=True).stdout
-    return "window id" in check
 
 
 def main():

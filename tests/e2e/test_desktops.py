@@ -2,7 +2,6 @@
 and a dark GTK theme (texts measured for contrast on screenshots), the Brazilian keyboard's
 dead keys, the first placement of the main window, and a double-click on a link."""
 
-import math
 import os
 import re
 import subprocess
@@ -12,67 +11,13 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from tavix_e2e import ABOUT_DESCRIPTION, Program, pyatspi, wait_for, xdotool  # noqa: E402
-from test_about_window import (click, frame_extents, client_geometry, link_opener,  # noqa: E402
-                               opened, window_manager_running)
+from tavix_e2e import (ABOUT_DESCRIPTION, Picture, Program, click, commonest,  # noqa: E402
+                       extents, frame_extents, inset, link_opener, luminance,
+                       offset_from_screen_centre, opened, pyatspi, strongest, wait_for,
+                       window_manager_running, xdotool)
 
 READABLE = 4.5
 MAIN_BACKGROUND = (224, 224, 224)
-
-
-# -- colours ---------------------------------------------------------------------------------
-
-def luminance(rgb):
-    def linear(c):
-        c /= 255
-        return c / 12.92 if c <= 0.04045 else ((c + 0.055) / 1.055) ** 2.4
-    r, g, b = (linear(c) for c in rgb)
-    return 0.2126 * r + 0.7152 * g + 0.0722 * b
-
-
-def contrast(a, b):
-    la, lb = luminance(a), luminance(b)
-    return (max(la, lb) + 0.05) / (min(la, lb) + 0.05)
-
-
-class Picture:
-    """The pixels of a PNG, read through ImageMagick."""
-
-    def __init__(self, path):
-        size = subprocess.run(["identify", "-format", "%w %h", path], check=True,
-                              capture_output=True, text=True).stdout.split()
-        self.width, self.height = int(size[0]), int(size[1])
-        self.data = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], check=True,
-                                   capture_output=True).stdout
-
-    def pixel(self, x, y):
-        i = 3 * (y * self.width + x)
-        return tuple(self.data[i:i + 3])
-
-    def area(self, x, y, w, h):
-        return [self.pixel(i, j) for j in range(max(y, 0), min(y + h, self.height))
-                for i in range(max(x, 0), min(x + w, self.width))]
-
-
-def commonest(pixels):
-    counts = {}
-    for p in pixels:
-        counts[p] = counts.get(p, 0) + 1
-    return max(counts, key=counts.get)
-
-
-def strongest(pixels, ground):
-    return max(contrast(p, ground) for p in pixels)
-
-
-def extents(node):
-    e = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    return e.x, e.y, e.width, e.height
-
-
-def inset(box, by):
-    x, y, w, h = box
-    return x + by, y + by, w - 2 * by, h - 2 * by
 
 
 # -- the themes ------------------------------------------------------------------------------
@@ -181,14 +126,10 @@ def dead_keys():
 def centred_with_frame():
     with Program() as tavix:
         window_id = tavix.activate("Tavix")
-        left, top, width, height = client_geometry(window_id)
         frame_left, frame_right, frame_top, frame_bottom = frame_extents(window_id)
         assert (frame_top, frame_bottom) != (0, 0), "the window manager drew no frame"
-        screen_width, screen_height = (int(v) for v in xdotool("getdisplaygeometry").split())
-        centre_x = left - frame_left + (width + frame_left + frame_right) / 2
-        centre_y = top - frame_top + (height + frame_top + frame_bottom) / 2
-        assert abs(centre_x - screen_width / 2) <= 1 and abs(centre_y - screen_height / 2) <= 1, (
-            centre_x, centre_y, frame_top, frame_bottom)
+        off_x, off_y = offset_from_screen_centre(window_id)
+        assert abs(off_x) <= 1 and abs(off_y) <= 1, (off_x, off_y, frame_top, frame_bottom)
 
 
 def double_click_opens_once():

@@ -23,11 +23,7 @@ def main():
         assert is_default(calcular), "Calcular is the default button from the start"
 
         # A listing: 10, Tab, 30, Enter.
-        tavix.type_text("10")
-        tavix.key("Tab")
-        tavix.type_text("30")
-        tavix.key("Return")
-        result = tavix.find("Resultado", "text")
+        result = tavix.list_interval(10, 30)
         expected = "Total de 6 números primos: 11, 13, 17, 19, 23, 29"
         wait_for(lambda: tavix.text(result) == expected, what="the listing in Resultado")
         wait_for(lambda: tavix.has_focus(first), what="the focus back in De:")

@@ -12,7 +12,7 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from tavix_e2e import SKIP, Program, artifacts_dir, wait_for  # noqa: E402
+from tavix_e2e import SKIP, Program, artifacts_dir, recording_script, wait_for  # noqa: E402
 
 LANGUAGE = "pt_BR.UTF-8"
 
@@ -34,10 +34,7 @@ def link_recorder(directory):
     record = os.path.join(directory, "opened.txt")
     bin_dir = os.path.join(directory, "bin")
     os.makedirs(bin_dir)
-    script = os.path.join(bin_dir, "xdg-open")
-    with open(script, "w") as f:
-        f.write(f"#!/bin/sh\nprintf '%s\\n' \"$1\" >> '{record}'\n")
-    os.chmod(script, 0o755)
+    recording_script(os.path.join(bin_dir, "xdg-open"), record)
     return record, bin_dir
 
 

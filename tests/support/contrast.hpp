@@ -1,6 +1,5 @@
-// Contrast of what a widget painted, by the WCAG 2 formula: the relative luminance of each
-// colour from its linearised sRGB channels, and the ratio (L1 + 0.05) / (L2 + 0.05) of the
-// lighter to the darker. Body text needs 4.5:1.
+// What a widget painted, measured for contrast with the program's own WCAG formula
+// (tavix::ui::contrastRatio, checked against published values in the palette test).
 #pragma once
 
 #include <QColor>
@@ -8,26 +7,14 @@
 #include <QRect>
 
 #include <algorithm>
-#include <cmath>
 #include <map>
+
+#include "ui/window_look.hpp"
 
 namespace tavix::testing {
 
-inline constexpr double kReadableContrast = 4.5;
-
-inline double relativeLuminance(const QColor& colour) {
-    auto linear = [](double channel) {
-        return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
-           0.0722 * linear(colour.blueF());
-}
-
-inline double contrastRatio(const QColor& a, const QColor& b) {
-    const double la = relativeLuminance(a);
-    const double lb = relativeLuminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
+using ui::contrastRatio;
+using ui::kReadableContrast;
 
 // The colour most pixels of `area` have: what text in it lies on.
 inline QColor commonestColour(const QImage& image, const QRect& area) {

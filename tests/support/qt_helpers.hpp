@@ -1,17 +1,22 @@
 // What the window tests and benchmarks share: finding a control by its name, typing into a
-// number box, and answering the message boxes the computations bring up.
+// number box, answering the message boxes the computations bring up, rows of test data,
+// where a control lies in a grab, and running this test again in a process of its own.
 #pragma once
 
 #include <QApplication>
+#include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QObject>
+#include <QProcess>
 #include <QString>
 #include <QTest>
 #include <QTimer>
 
 #include <functional>
+#include <type_traits>
 #include <utility>
+#include <vector>
 
 namespace tavix::testing {
 
@@ -54,5 +59,67 @@ class MessageBoxAnswerer {
     std::function<void(QMessageBox&)> seen_;
     QTimer timer_;
 };
+
+// Lists 10 to 30 and factors 360 in the main window `window`: text in every box and a table.
+template <typename MainWindow>
+void showListingAndTable(MainWindow& window) {
+    for (auto [name, text] : {std::pair{"txtIni", "10"}, {"txtN", "30"}, {"txtV", "360"}}) {
+        control<QLineEdit>(window, name)->setText(QString::fromLatin1(text));
+    }
+    window.cmdCalc_Click();
+    window.cmdFatorar_Click();
+}
+
+// A row of test data, its columns in order; a text given as UTF-8 is a QString column.
+template <typename... Columns>
+void addRow(const char* tag, const Columns&... columns) {
+    auto asColumn = [](const auto& value) {
+        if constexpr (std::is_convertible_v<decltype(value), const char*>) {
+            return QString::fromUtf8(value);
+        } else {
+            return value;
+        }
+    };
+    QTestData& row = QTest::newRow(tag);
+    ((row << asColumn(columns)), ...);
+}
+
+// `widget`'s rectangle in the device pixels of a grab of its window `window`, shrunk by
+// `inset` of the window's pixels (to leave out frames and bevels).
+inline QRect inGrab(const QWidget* widget, const QWidget* window, const QImage& grab,
+                    int inset = 0) {
+    const QRect r = QRect(widget->mapTo(window, QPoint(0, 0)), widget->size())
+                        .adjusted(inset, inset, -inset, -inset);
+    const qreal ratio = grab.devicePixelRatio();
+    return {qRound(r.x() * ratio), qRound(r.y() * ratio), qRound(r.width() * ratio),
+            qRound(r.height() * ratio)};
+}
+
+// For what the program reads once when it starts (the scale factor, the language): runs this
+// test's executable again with `argument`, on the offscreen platform, with `environment`
+// added to its own, and returns its exit code and what it wrote. Its main() hands that
+// argument to the code that makes the measures.
+inline std::pair<int, QString> runChild(const char* argument,
+                                        const std::vector<std::pair<QString, QString>>& environment,
+                                        const QStringList& unset = {}) {
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : unset) {
+        env.remove(name);
+    }
+    for (const auto& [name, value] : environment) {
+        env.insert(name, value);
+    }
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(argument)});
+    if (!child.waitForFinished(60000)) {
+        return {-1, QStringLiteral("no end")};
+    }
+    const QString output = QString::fromUtf8(child.readAllStandardOutput());
+    return {child.exitCode(), child.exitCode() == 0
+                                  ? output
+                                  : output + QString::fromUtf8(child.readAllStandardError())};
+}
 
 }  // namespace tavix::testing

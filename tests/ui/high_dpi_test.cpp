@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QtTest>
 
 #include <cstdio>
@@ -21,7 +20,9 @@
 #include "ui/frm_tavix.hpp"
 #include "ui/window_placement.hpp"
 
+using tavix::testing::addRow;
 using tavix::testing::control;
+using tavix::testing::inGrab;
 
 namespace {
 
@@ -62,35 +63,25 @@ bool drawnAtFullDensity(const QImage& image, const QRect& area) {
     return mixed > 20;
 }
 
-QRect deviceRect(const QWidget* widget, const QWidget* window, qreal ratio) {
-    const QRect r(widget->mapTo(window, QPoint(0, 0)), widget->size());
-    return {qRound(r.x() * ratio), qRound(r.y() * ratio), qRound(r.width() * ratio),
-            qRound(r.height() * ratio)};
-}
-
 void report(const char* name, const QString& value) {
     std::printf("%s\t%s\n", name, qPrintable(value));
 }
 
-int runChild(int argc, char** argv) {
+int measureScaled(int argc, char** argv) {
     QApplication app(argc, argv);
     tavix::ui::frmTavix window;
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) {
         return 1;
     }
-    control<QLineEdit>(window, "txtIni")->setText(QStringLiteral("10"));
-    control<QLineEdit>(window, "txtN")->setText(QStringLiteral("30"));
-    control<QLineEdit>(window, "txtV")->setText(QStringLiteral("360"));
-    window.cmdCalc_Click();
-    window.cmdFatorar_Click();
+    tavix::testing::showListingAndTable(window);
     const QImage grab = window.grab().toImage();
     const qreal ratio = grab.devicePixelRatio();
     report("ratio", QString::number(ratio));
     report("size", QStringLiteral("%1x%2").arg(grab.width()).arg(grab.height()));
 
     // The rule: the columns of the grab it darkens, half-way down.
-    const QRect rule = deviceRect(control(window, "lneFat"), &window, ratio);
+    const QRect rule = inGrab(control(window, "lneFat"), &window, grab);
     QStringList ruleColumns;
     for (int x = rule.left() - 3; x <= rule.right() + 3; ++x) {
         if (ink(grab.pixel(x, rule.center().y()))) {
@@ -99,12 +90,12 @@ int runChild(int argc, char** argv) {
     }
     report("rule columns", ruleColumns.join(QChar(' ')));
     report("factors left edge",
-           QString::number(deviceRect(control(window, "lblFator"), &window, ratio).left()));
+           QString::number(inGrab(control(window, "lblFator"), &window, grab).left()));
 
     // The rows of the two factor columns, top and bottom of each line's ink.
     for (const char* name : {"lblNumFat", "lblFator"}) {
         // (the rule lies on the left edge of the factors' column)
-        const QRect area = deviceRect(control(window, name), &window, ratio).adjusted(4, 0, -4, 0);
+        const QRect area = inGrab(control(window, name), &window, grab).adjusted(4, 0, -4, 0);
         QStringList rows;
         for (auto [top, bottom] : inkRows(grab, area)) {
             rows << QStringLiteral("%1-%2").arg(top).arg(bottom);
@@ -124,7 +115,7 @@ int runChild(int argc, char** argv) {
     }
     report("table rows", cells.join(QChar(' ')));
     for (const char* name : {"lblDe", "txt", "txtV", "cmdCalc"}) {
-        const QRect area = deviceRect(control(window, name), &window, ratio).adjusted(4, 4, -4, -4);
+        const QRect area = inGrab(control(window, name), &window, grab).adjusted(4, 4, -4, -4);
         report(name, drawnAtFullDensity(grab, area) ? QStringLiteral("dense")
                                                     : QStringLiteral("enlarged"));
     }
@@ -206,8 +197,8 @@ class HighDpiTest : public QObject {
   private slots:
     void scaledWindows_data() {
         QTest::addColumn<QString>("factor");
-        QTest::newRow("1.5") << "1.5";
-        QTest::newRow("2") << "2";
+        addRow("1.5", "1.5");
+        addRow("2", "2");
     }
 
     // Everything scales with the window: the rule stays on the left edge of the factors'
@@ -216,15 +207,9 @@ class HighDpiTest : public QObject {
     void scaledWindows() {
         QFETCH(QString, factor);
         const double ratio = factor.toDouble();
-        QProcess child;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), factor);
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        child.setProcessEnvironment(environment);
-        child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kScaledChild)});
-        QVERIFY(child.waitForFinished(60000));
-        const QString output = QString::fromUtf8(child.readAllStandardOutput());
-        QVERIFY2(child.exitCode() == 0, qPrintable(output + child.readAllStandardError()));
+        const auto [status, output] =
+            tavix::testing::runChild(kScaledChild, {{QStringLiteral("QT_SCALE_FACTOR"), factor}});
+        QVERIFY2(status == 0, qPrintable(output));
         auto values = parse(output);
 
         QCOMPARE(values["ratio"].toDouble(), ratio);
@@ -287,14 +272,13 @@ class HighDpiTest : public QObject {
         QTest::addColumn<QMargins>("frame");
         QTest::addColumn<QPoint>("clientTopLeft");
         const QMargins openbox(1, 20, 1, 5);
-        QTest::newRow("no frame") << QRect(0, 0, 1280, 1024) << QMargins() << QPoint(132, 214);
-        QTest::newRow("openbox's frame") << QRect(0, 0, 1280, 1024) << openbox << QPoint(132, 222);
-        QTest::newRow("thick, even frame")
-            << QRect(0, 0, 1280, 1024) << QMargins(8, 8, 8, 8) << QPoint(132, 214);
-        QTest::newRow("panel at the top") << QRect(0, 30, 1280, 994) << openbox << QPoint(132, 237);
-        QTest::newRow("second screen")
-            << QRect(1280, 0, 1920, 1080) << openbox << QPoint(1732, 250);
-        QTest::newRow("small screen") << QRect(0, 0, 800, 600) << openbox << QPoint(1, 20);
+        const QRect screen(0, 0, 1280, 1024);
+        addRow("no frame", screen, QMargins(), QPoint(132, 214));
+        addRow("openbox's frame", screen, openbox, QPoint(132, 222));
+        addRow("thick, even frame", screen, QMargins(8, 8, 8, 8), QPoint(132, 214));
+        addRow("panel at the top", QRect(0, 30, 1280, 994), openbox, QPoint(132, 237));
+        addRow("second screen", QRect(1280, 0, 1920, 1080), openbox, QPoint(1732, 250));
+        addRow("small screen", QRect(0, 0, 800, 600), openbox, QPoint(1, 20));
     }
 
     void centredWithItsFrame() {
@@ -308,7 +292,7 @@ class HighDpiTest : public QObject {
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], kScaledChild) == 0) {
-        return runChild(argc, argv);
+        return measureScaled(argc, argv);
     }
     QApplication app(argc, argv);
     HighDpiTest test;

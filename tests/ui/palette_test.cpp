@@ -19,9 +19,11 @@
 #include "ui/frm_tavix.hpp"
 #include "ui/window_look.hpp"
 
+using tavix::testing::addRow;
 using tavix::testing::commonestColour;
 using tavix::testing::contrastRatio;
 using tavix::testing::control;
+using tavix::testing::inGrab;
 using tavix::testing::kReadableContrast;
 using tavix::testing::strongestContrast;
 using tavix::ui::frmAbout;
@@ -45,16 +47,6 @@ QPalette desktopPalette(QColor window, QColor text, QColor base, QColor button, 
 
 const QColor kMainBackground(224, 224, 224);
 
-// The widget's rectangle in the device pixels of a grab of `window`, shrunk by `inset`
-// logical pixels (to leave out frames and bevels).
-QRect inGrab(const QWidget* widget, const QWidget* window, const QImage& grab, int inset = 0) {
-    const QRect logical(widget->mapTo(window, QPoint(0, 0)), widget->size());
-    const qreal ratio = grab.devicePixelRatio();
-    const QRect shrunk = logical.adjusted(inset, inset, -inset, -inset);
-    return {int(shrunk.x() * ratio), int(shrunk.y() * ratio), int(shrunk.width() * ratio),
-            int(shrunk.height() * ratio)};
-}
-
 // "lblDe: 1.98:1", for a failed contrast.
 QString contrastReport(const char* name, double contrast) {
     return QStringLiteral("%1: %2:1").arg(QLatin1String(name)).arg(contrast, 0, 'f', 2);
@@ -69,32 +61,23 @@ class PaletteTest : public QObject {
     QPalette startPalette_;
     std::unique_ptr<frmTavix> window_;
 
-    // Opens the main window with text in every box and a factor table.
-    // The main window under the desktop palette `palette`, given before the window is made or,
-    // as when the desktop's theme changes while the program runs, after it is on show.
+    // The main window, with a listing and a table, under the desktop palette `palette`, given
+    // before the window is made or, as when the desktop's theme changes while the program runs,
+    // after it is on show.
     frmTavix* openMainWindowUnder(const QPalette& palette, bool changedAfterStart) {
         if (!changedAfterStart) {
             QApplication::setPalette(palette);
         }
-        frmTavix* window = openMainWindow();
-        if (window != nullptr && changedAfterStart) {
-            QApplication::setPalette(palette);
-            QCoreApplication::processEvents();  // the change reaches the widgets as an event
-        }
-        return window;
-    }
-
-    frmTavix* openMainWindow() {
         window_ = std::make_unique<frmTavix>();
         window_->show();
         if (!QTest::qWaitForWindowActive(window_.get())) {
             return nullptr;
         }
-        for (auto [name, text] : {std::pair{"txtIni", "10"}, {"txtN", "30"}, {"txtV", "360"}}) {
-            control<QLineEdit>(*window_, name)->setText(QString::fromLatin1(text));
+        tavix::testing::showListingAndTable(*window_);
+        if (changedAfterStart) {
+            QApplication::setPalette(palette);
+            QCoreApplication::processEvents();  // the change reaches the widgets as an event
         }
-        window_->cmdCalc_Click();
-        window_->cmdFatorar_Click();
         return window_.get();
     }
 
@@ -117,18 +100,19 @@ class PaletteTest : public QObject {
         QTest::addColumn<QColor>("a");
         QTest::addColumn<QColor>("b");
         QTest::addColumn<double>("ratio");
-        QTest::newRow("black on white") << QColor(Qt::black) << QColor(Qt::white) << 21.0;
-        QTest::newRow("alike") << QColor(224, 224, 224) << QColor(224, 224, 224) << 1.0;
-        QTest::newRow("#767676 on white") << QColor(0x76, 0x76, 0x76) << QColor(Qt::white) << 4.54;
-        QTest::newRow("#777777 on white") << QColor(0x77, 0x77, 0x77) << QColor(Qt::white) << 4.48;
-        QTest::newRow("pure red on white") << QColor(Qt::red) << QColor(Qt::white) << 4.0;
+        const QColor white(Qt::white);
+        addRow("black on white", QColor(Qt::black), white, 21.0);
+        addRow("alike", QColor(224, 224, 224), QColor(224, 224, 224), 1.0);
+        addRow("#767676 on white", QColor(0x76, 0x76, 0x76), white, 4.54);
+        addRow("#777777 on white", QColor(0x77, 0x77, 0x77), white, 4.48);
+        addRow("pure red on white", QColor(Qt::red), white, 4.0);
     }
     void contrastFormula() {
         QFETCH(QColor, a);
         QFETCH(QColor, b);
         QFETCH(double, ratio);
-        QVERIFY(std::abs(tavix::ui::contrastRatio(a, b) - ratio) < 0.01);
-        QVERIFY(std::abs(tavix::ui::contrastRatio(b, a) - ratio) < 0.01);
+        QVERIFY(std::abs(contrastRatio(a, b) - ratio) < 0.01);
+        QVERIFY(std::abs(contrastRatio(b, a) - ratio) < 0.01);
     }
 
     // Mending a ground keeps its hue and goes no further than needed.
@@ -150,16 +134,15 @@ class PaletteTest : public QObject {
         const QPalette light = QApplication::style()->standardPalette();
         const QPalette dark = desktopPalette({53, 53, 53}, {238, 238, 238}, {35, 35, 35},
                                              {60, 60, 60}, {21, 83, 158}, Qt::white);
-        QTest::newRow("light") << light << false;
-        QTest::newRow("dark") << dark << false;
-        QTest::newRow("high contrast, white on black")
-            << desktopPalette(Qt::black, Qt::white, Qt::black, Qt::black, Qt::cyan, Qt::black)
-            << false;
-        QTest::newRow("high contrast, black on white")
-            << desktopPalette(Qt::white, Qt::black, Qt::white, Qt::white, QColor(0, 0, 128),
-                              Qt::white)
-            << false;
-        QTest::newRow("dark, switched to while running") << dark << true;
+        addRow("light", light, false);
+        addRow("dark", dark, false);
+        addRow("high contrast, white on black",
+               desktopPalette(Qt::black, Qt::white, Qt::black, Qt::black, Qt::cyan, Qt::black),
+               false);
+        addRow("high contrast, black on white",
+               desktopPalette(Qt::white, Qt::black, Qt::white, Qt::white, {0, 0, 128}, Qt::white),
+               false);
+        addRow("dark, switched to while running", dark, true);
     }
 
     // The texts drawn straight on the windows' fixed light backgrounds: the labels, the factor
@@ -174,11 +157,15 @@ class PaletteTest : public QObject {
         QCOMPARE(commonestColour(grab, QRect(0, 0, grab.width(), 2)), kMainBackground);
         QCOMPARE(commonestColour(grab, QRect(0, grab.height() - 2, grab.width(), 2)),
                  kMainBackground);
-        for (const char* name : {"lblDe", "lblAte", "lblNumFat", "lblFator"}) {
-            const QRect area = inGrab(control(*window, name), window, grab);
-            const double contrast = strongestContrast(grab, area, kMainBackground);
-            QVERIFY2(contrast >= kReadableContrast, qPrintable(contrastReport(name, contrast)));
-        }
+        auto readable = [](QWidget* top, const QImage& grab, const QColor& ground,
+                           std::initializer_list<const char*> names) {
+            for (const char* name : names) {
+                const QRect area = inGrab(control(*top, name), top, grab);
+                const double contrast = strongestContrast(grab, area, ground);
+                QVERIFY2(contrast >= kReadableContrast, qPrintable(contrastReport(name, contrast)));
+            }
+        };
+        readable(window, grab, kMainBackground, {"lblDe", "lblAte", "lblNumFat", "lblFator"});
         const QRect rule = inGrab(control(*window, "lneFat"), window, grab);
         QVERIFY(!rule.isEmpty());
         QVERIFY2(
@@ -191,12 +178,9 @@ class PaletteTest : public QObject {
         QVERIFY(QTest::qWaitForWindowExposed(about));
         const QImage aboutGrab = about->grab().toImage();
         const QColor ground = commonestColour(aboutGrab, aboutGrab.rect());
-        for (const char* name : {"lblTitle", "lblVersion", "lblDescription", "lblContato",
-                                 "lblEmail", "lblSites", "lblLink1", "lblLink2", "lblLink3"}) {
-            const QRect area = inGrab(control(*about, name), about, aboutGrab);
-            const double contrast = strongestContrast(aboutGrab, area, ground);
-            QVERIFY2(contrast >= kReadableContrast, qPrintable(contrastReport(name, contrast)));
-        }
+        readable(about, aboutGrab, ground,
+                 {"lblTitle", "lblVersion", "lblDescription", "lblContato", "lblEmail", "lblSites",
+                  "lblLink1", "lblLink2", "lblLink3"});
         // The separator's grey line, against the background and the white line it lies on.
         const qreal ratio = aboutGrab.devicePixelRatio();
         const QColor separator = aboutGrab.pixelColor(int(200 * ratio), int(216 * ratio));

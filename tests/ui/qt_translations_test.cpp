@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QtTest>
 
@@ -45,7 +44,7 @@ QStringList contextMenuTexts(QLineEdit* box) {
 
 // What the child does: the program's start, then the menu of each number box and the text
 // of a message box's button, one line each.
-int runChild(int argc, char** argv) {
+int readMenus(int argc, char** argv) {
     QApplication app(argc, argv);
     if (!tavix::ui::installQtTranslations()) {
         std::puts("no translations");
@@ -72,25 +71,17 @@ class QtTranslationsTest : public QObject {
   private slots:
     void contextMenuReadsPortuguese_data() {
         QTest::addColumn<QString>("lang");
-        QTest::newRow("C.UTF-8") << "C.UTF-8";
-        QTest::newRow("en_US.UTF-8") << "en_US.UTF-8";
-        QTest::newRow("pt_BR.UTF-8") << "pt_BR.UTF-8";
+        for (const char* lang : {"C.UTF-8", "en_US.UTF-8", "pt_BR.UTF-8"}) {
+            tavix::testing::addRow(lang, lang);
+        }
     }
 
     void contextMenuReadsPortuguese() {
         QFETCH(QString, lang);
-        QProcess child;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANGUAGE"}) {
-            environment.remove(QString::fromLatin1(name));
-        }
-        environment.insert(QStringLiteral("LANG"), lang);
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        child.setProcessEnvironment(environment);
-        child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kMenuChild)});
-        QVERIFY(child.waitForFinished(60000));
-        const QString output = QString::fromUtf8(child.readAllStandardOutput());
-        QVERIFY2(child.exitCode() == 0, qPrintable(output + child.readAllStandardError()));
+        const auto [status, output] = tavix::testing::runChild(
+            kMenuChild, {{QStringLiteral("LANG"), lang}},
+            {QStringLiteral("LC_ALL"), QStringLiteral("LC_MESSAGES"), QStringLiteral("LANGUAGE")});
+        QVERIFY2(status == 0, qPrintable(output));
         const QString menu =
             QStringLiteral("Desfazer|Refazer|Recortar|Copiar|Colar|Excluir|Selecionar tudo");
         for (const char* name : {"txtIni", "txtN", "txtV"}) {
@@ -103,7 +94,7 @@ class QtTranslationsTest : public QObject {
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], kMenuChild) == 0) {
-        return runChild(argc, argv);
+        return readMenus(argc, argv);
     }
     QApplication app(argc, argv);
     QtTranslationsTest test;
