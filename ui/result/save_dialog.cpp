@@ -26,6 +26,9 @@ constexpr int kMomentMilliseconds = 500;
 // How often the progress is brought up to date.
 constexpr int kTickMilliseconds = 20;
 
+// Set once the program is ending: saves stop.
+std::atomic<bool> stopping{false};
+
 QString quoted(const QString& path) {
     return QStringLiteral("\u201C%1\u201D").arg(QDir::toNativeSeparators(path));
 }
@@ -64,8 +67,13 @@ bool saveResultAs(QWidget* parent, const ResultTextPtr& text) {
     return saveResultTo(parent, text, dialog.selectedFiles().constFirst());
 }
 
+void stopSaves() {
+    stopping = true;
+}
+
 bool saveResultTo(QWidget* parent, const ResultTextPtr& text, const QString& path) {
     SaveControl control;
+    control.cancel = stopping.load();
     std::atomic<bool> done{false};
     SaveOutcome outcome;
     const std::string target = QFile::encodeName(path).toStdString();
@@ -98,6 +106,9 @@ bool saveResultTo(QWidget* parent, const ResultTextPtr& text, const QString& pat
     clock.start();
     const double size = double(std::max<std::uint64_t>(text->size(), 1));
     while (!done) {
+        if (stopping) {
+            control.cancel = true;
+        }
         if (!progress.isVisible() && clock.elapsed() >= kMomentMilliseconds) {
             progress.show();
         }

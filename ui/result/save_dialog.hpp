@@ -23,4 +23,8 @@ bool saveResultAs(QWidget* parent, const ResultTextPtr& text);
 // Saves `text` to `path`, with the progress dialog and the failure message over `parent`.
 bool saveResultTo(QWidget* parent, const ResultTextPtr& text, const QString& path);
 
+// Stops a save under way, and any that would start, as the program ends: the unfinished file
+// is removed and an existing one is left as it was.
+void stopSaves();
+
 }  // namespace tavix::ui
