@@ -12,6 +12,14 @@
 #include "ui/qt_translations.hpp"
 #include "ui/result/save_dialog.hpp"
 
+namespace {
+
+// The address space the window needs beyond what Qt takes at start: the window itself, a
+// listing of the whole range and its layout, with room for a message.
+constexpr std::size_t kWindowBytes = std::size_t{32} << 20;
+
+}  // namespace
+
 int main(int argc, char** argv) {
     // Each thread that allocates would otherwise get a memory arena of its own, reserving
     // 64 MB of address space each; under a limit on the address space (ulimit -v) those
@@ -21,8 +29,13 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const bool poolWhole = tavix::app::keepDrawingThreads();
     if (!tavix::app::drawingThreadsUsable()) {
-        // Without a single drawing thread the window could not paint: say so and stop,
-        // rather than show a window that never answers.
+        // Without a single drawing thread the window could not paint: stop rather than
+        // show a window that never answers.
+        std::fputs("Tavix: não há memória suficiente para abrir a janela.\n", stderr);
+        std::_Exit(EXIT_FAILURE);
+    }
+    if (!tavix::ui::roomFor(kWindowBytes)) {
+        // Qt would fail while making the window, half made: stop before.
         std::fputs("Tavix: não há memória suficiente para abrir a janela.\n", stderr);
         std::_Exit(EXIT_FAILURE);
     }

@@ -12,6 +12,8 @@
 
 #include <atomic>
 #include <climits>
+#include <new>
+#include <sys/mman.h>
 #include <thread>
 
 #include "ui/message_box.hpp"
@@ -25,6 +27,49 @@ namespace {
 constexpr int kMomentMilliseconds = 500;
 // How often the progress is brought up to date.
 constexpr int kTickMilliseconds = 20;
+
+// Address space set aside while the program runs, given back for a moment to tell the user
+// that memory ran out: a message box needs some. It matters where the address space is
+// limited (ulimit -v); elsewhere it costs nothing, as it is never touched.
+class Reserve {
+  public:
+    Reserve() { take(); }
+    void take() {
+        if (start_ == nullptr) {
+            void* start = ::mmap(nullptr, kBytes, PROT_NONE,
+                                 MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+            start_ = start == MAP_FAILED ? nullptr : start;
+        }
+    }
+    void release() {
+        if (start_ != nullptr) {
+            ::munmap(start_, kBytes);
+            start_ = nullptr;
+        }
+    }
+
+  private:
+    static constexpr std::size_t kBytes = std::size_t{16} << 20;
+    void* start_ = nullptr;
+};
+Reserve reserve;
+
+// What the save dialog and its helpers take at most, with room to spare: Qt's widgets do not
+// survive a failed allocation, so the dialog opens only when there is room for it.
+constexpr std::size_t kDialogBytes = std::size_t{32} << 20;
+
+void tellNoMemory(QWidget* parent) {
+    reserve.release();
+    try {
+        showMessageBox(parent,
+                       QStringLiteral("Não foi possível salvar o resultado: não há memória "
+                                      "suficiente."),
+                       MessageIcon::Critical);
+    } catch (const std::exception&) {
+        // Not even room for that: the window goes on as it was.
+    }
+    reserve.take();
+}
 
 // Set once the program is ending: saves stop.
 std::atomic<bool> stopping{false};
@@ -43,7 +88,9 @@ QString defaultSavePath() {
     return QDir(folder).filePath(QStringLiteral("primos.txt"));
 }
 
-bool saveResultAs(QWidget* parent, const ResultTextPtr& text) {
+namespace {
+
+bool askAndSave(QWidget* parent, const ResultTextPtr& text) {
     // Qt's own dialog, so that it speaks Portuguese whatever the desktop.
     QFileDialog dialog(parent, QStringLiteral("Salvar como"));
     dialog.setObjectName(QStringLiteral("saveDialog"));
@@ -67,6 +114,31 @@ bool saveResultAs(QWidget* parent, const ResultTextPtr& text) {
     return saveResultTo(parent, text, dialog.selectedFiles().constFirst());
 }
 
+}  // namespace
+
+bool saveResultAs(QWidget* parent, const ResultTextPtr& text) {
+    try {
+        if (!roomFor(kDialogBytes)) {
+            tellNoMemory(parent);
+            return false;
+        }
+        return askAndSave(parent, text);
+    } catch (const std::exception&) {  // out of memory
+        tellNoMemory(parent);
+        return false;
+    }
+}
+
+bool roomFor(std::size_t bytes) {
+    void* start =
+        ::mmap(nullptr, bytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (start == MAP_FAILED) {
+        return false;
+    }
+    ::munmap(start, bytes);
+    return true;
+}
+
 void stopSaves() {
     stopping = true;
 }
@@ -83,7 +155,7 @@ bool saveResultTo(QWidget* parent, const ResultTextPtr& text, const QString& pat
             outcome = saveText(text, target, control);
             done = true;
         });
-    } catch (const std::system_error&) {
+    } catch (const std::exception&) {
         outcome = saveText(text, target, control);  // no thread to be had: here, then
         done = true;
     }

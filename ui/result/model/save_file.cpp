@@ -211,6 +211,31 @@ SaveOutcome failed(int error) {
     return {SaveOutcome::Status::Failed, error};
 }
 
+// The pieces of a save made again with little memory.
+constexpr std::size_t kSmallChunk = std::size_t{256} << 10;
+
+// Writes the whole text to `fd` from its start, in chunks of `chunk` bytes made by up to
+// `threads` threads.
+SaveOutcome writeText(const ResultTextPtr& text, int fd, SaveControl& control, std::size_t chunk,
+                      std::size_t threads) {
+    try {
+        ChunkStream chunks(text, chunk, threads);
+        Output output(fd, (::fcntl(fd, F_GETFL) & O_DIRECT) != 0);
+        for (std::string_view piece = chunks.next(); !piece.empty(); piece = chunks.next()) {
+            if (control.cancel.load()) {
+                return {SaveOutcome::Status::Cancelled, 0};
+            }
+            if (const int error = output.write(piece)) {
+                return failed(error);
+            }
+            control.written += piece.size();
+        }
+    } catch (const std::bad_alloc&) {
+        return failed(ENOMEM);
+    }
+    return {};
+}
+
 }  // namespace
 
 SaveOutcome saveText(const ResultTextPtr& text, const std::string& target, SaveControl& control) {
@@ -241,20 +266,17 @@ SaveOutcome saveText(const ResultTextPtr& text, const std::string& target, SaveC
         ::fchmod(file.fd(), existing.st_mode & 07777);
     }
 
-    try {
-        ChunkStream chunks(text);
-        Output output(file.fd(), (::fcntl(file.fd(), F_GETFL) & O_DIRECT) != 0);
-        for (std::string_view chunk = chunks.next(); !chunk.empty(); chunk = chunks.next()) {
-            if (control.cancel.load()) {
-                return {SaveOutcome::Status::Cancelled, 0};
-            }
-            if (const int error = output.write(chunk)) {
-                return failed(error);
-            }
-            control.written += chunk.size();
+    // With little memory, the text is made again in small pieces, on this thread alone.
+    SaveOutcome written = writeText(text, file.fd(), control, ChunkStream::kDefaultChunk, 2);
+    if (written.status == SaveOutcome::Status::Failed && written.error == ENOMEM) {
+        control.written = 0;
+        if (::ftruncate(file.fd(), 0) != 0 || ::lseek(file.fd(), 0, SEEK_SET) != 0) {
+            return failed(errno);
         }
-    } catch (const std::bad_alloc&) {
-        return failed(ENOMEM);
+        written = writeText(text, file.fd(), control, kSmallChunk, 0);
+    }
+    if (written.status != SaveOutcome::Status::Saved) {
+        return written;
     }
     if (control.cancel.load()) {
         return {SaveOutcome::Status::Cancelled, 0};
