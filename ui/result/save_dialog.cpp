@@ -1,11 +1,12 @@
 #include "ui/result/save_dialog.hpp"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QPointer>
 #include <QProgressDialog>
 #include <QStandardPaths>
 #include <QTimer>
@@ -71,6 +72,42 @@ void tellNoMemory(QWidget* parent) {
     reserve.take();
 }
 
+// Gives the keyboard back to the window and the control that had it before the save's dialogs,
+// when they are gone. Some window managers (openbox) hand the activation, as a dialog closes,
+// to a window that is going away, after Qt has asked for its own: so the window asks again,
+// a few times over the next half second, as long as no window of the program is active.
+class KeyboardReturn {
+  public:
+    explicit KeyboardReturn(QWidget* window)
+        : window_(window), focus_(QApplication::focusWidget()) {}
+    ~KeyboardReturn() {
+        giveBack(window_, focus_);
+        for (const int delay : {50, 150, 300, 500}) {
+            QTimer::singleShot(delay, window_, [window = window_, focus = focus_] {
+                if (QApplication::activeWindow() == nullptr) {
+                    giveBack(window, focus);
+                }
+            });
+        }
+    }
+    KeyboardReturn(const KeyboardReturn&) = delete;
+    KeyboardReturn& operator=(const KeyboardReturn&) = delete;
+
+  private:
+    static void giveBack(const QPointer<QWidget>& window, const QPointer<QWidget>& focus) {
+        if (window == nullptr || !window->isVisible() || QApplication::activeModalWidget()) {
+            return;
+        }
+        window->activateWindow();
+        if (focus != nullptr && focus->window() == window) {
+            focus->setFocus(Qt::OtherFocusReason);
+        }
+    }
+
+    QPointer<QWidget> window_;
+    QPointer<QWidget> focus_;
+};
+
 // Set once the program is ending: saves stop.
 std::atomic<bool> stopping{false};
 
@@ -117,6 +154,7 @@ bool askAndSave(QWidget* parent, const ResultTextPtr& text) {
 }  // namespace
 
 bool saveResultAs(QWidget* parent, const ResultTextPtr& text) {
+    const KeyboardReturn keyboard(parent->window());
     try {
         if (!roomFor(kDialogBytes)) {
             tellNoMemory(parent);
