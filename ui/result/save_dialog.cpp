@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <climits>
+#include <malloc.h>
 #include <new>
 #include <sys/mman.h>
 #include <thread>
@@ -127,7 +128,8 @@ QString defaultSavePath() {
 
 namespace {
 
-bool askAndSave(QWidget* parent, const ResultTextPtr& text) {
+// The file the user names in the dialog, or an empty text when the dialog is cancelled.
+QString askWhere(QWidget* parent) {
     // Qt's own dialog, so that it speaks Portuguese whatever the desktop.
     QFileDialog dialog(parent, QStringLiteral("Salvar como"));
     dialog.setObjectName(QStringLiteral("saveDialog"));
@@ -146,9 +148,9 @@ bool askAndSave(QWidget* parent, const ResultTextPtr& text) {
     dialog.setDirectory(QFileInfo(suggested).absolutePath());
     dialog.selectFile(QFileInfo(suggested).fileName());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return false;
+        return {};
     }
-    return saveResultTo(parent, text, dialog.selectedFiles().constFirst());
+    return dialog.selectedFiles().constFirst();
 }
 
 }  // namespace
@@ -160,7 +162,8 @@ bool saveResultAs(QWidget* parent, const ResultTextPtr& text) {
             tellNoMemory(parent);
             return false;
         }
-        return askAndSave(parent, text);
+        const QString path = askWhere(parent);  // the dialog gone, with what it holds
+        return !path.isEmpty() && saveResultTo(parent, text, path);
     } catch (const std::exception&) {  // out of memory
         tellNoMemory(parent);
         return false;
@@ -232,6 +235,7 @@ bool saveResultTo(QWidget* parent, const ResultTextPtr& text, const QString& pat
     if (saver.joinable()) {
         saver.join();
     }
+    ::malloc_trim(0);  // the chunks of a large save go back to the system, not kept for later
     progress.hide();
 
     if (outcome.status == SaveOutcome::Status::Failed) {
