@@ -3,6 +3,7 @@ in a terminal (SIGINT), a closed terminal (SIGHUP) or a kill (SIGKILL) would: th
 the earlier file is left as it was and nothing else is left in the folder, hidden or not."""
 
 import os
+import shutil
 import signal
 import sys
 import tempfile
@@ -28,6 +29,13 @@ def writing_into(pid, folder):
 
 def interrupted(signum):
     home = tempfile.mkdtemp(prefix="tavix-home-")
+    try:
+        _interrupted_in(home, signum)
+    finally:
+        shutil.rmtree(home, ignore_errors=True)  # a whole range saved takes 1.2 GB
+
+
+def _interrupted_in(home, signum):
     documents = os.path.join(home, "Documents")
     os.makedirs(documents)
     target = os.path.join(documents, "primos.txt")

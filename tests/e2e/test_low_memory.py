@@ -5,12 +5,13 @@ in a Portuguese message; the program never freezes or dies, and the result stays
 
 import glob
 import os
+import shutil
 import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from tavix_e2e import Program, wait_for  # noqa: E402
+from tavix_e2e import Program, artifacts_dir, wait_for  # noqa: E402
 
 MB = 1 << 20
 LIMITS_MB = [150, 200, 250, 400, 1024]
@@ -53,10 +54,18 @@ def close_message(tavix, what):
 
 def one_limit(limit_mb):
     home = tempfile.mkdtemp(prefix="tavix-home-")
+    try:
+        _one_limit_in(home, limit_mb)
+    finally:
+        shutil.rmtree(home, ignore_errors=True)  # a whole range saved takes 1.2 GB
+
+
+def _one_limit_in(home, limit_mb):
     os.makedirs(os.path.join(home, "Documents"))
     saved = os.path.join(home, "Documents", "primos.txt")
+    log = open(os.path.join(artifacts_dir(), f"low_memory_{limit_mb}.log"), "w")
     program = Program(binary="prlimit", args=[f"--as={limit_mb * MB}", os.environ["TAVIX_BIN"]],
-                      env={"HOME": home})
+                      env={"HOME": home}, stderr=log)
     outcome = []
     with program as tavix:
         result = tavix.list_interval(0, 2147483647)
@@ -80,7 +89,11 @@ def one_limit(limit_mb):
                     whole = os.path.exists(saved) and os.path.getsize(saved) == WHOLE_SIZE
                     return whole or message(tavix)
 
-                wait_for(ended, 60, what="the file saved or a message")
+                try:
+                    wait_for(ended, 60, what="the file saved or a message")
+                except AssertionError:
+                    tavix.screenshot(f"low_memory_{limit_mb}.png")
+                    raise AssertionError(f"no end to the save; status {tavix.process.poll()}")
                 if message(tavix):
                     outcome.append("save: " + close_message(tavix, "save"))
                     assert not os.path.exists(saved)
