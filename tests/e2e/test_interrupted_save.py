@@ -3,14 +3,12 @@ in a terminal (SIGINT), a closed terminal (SIGHUP) or a kill (SIGKILL) would: th
 the earlier file is left as it was and nothing else is left in the folder, hidden or not."""
 
 import os
-import shutil
 import signal
 import sys
-import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from tavix_e2e import Program, wait_for  # noqa: E402
+from tavix_e2e import Program, temporary_home, wait_for  # noqa: E402
 
 WHOLE_HEAD = "Total de 105097565 números primos"
 EARLIER = b"o arquivo de antes\n"
@@ -27,17 +25,8 @@ def writing_into(pid, folder):
     return False
 
 
-def interrupted(signum):
-    home = tempfile.mkdtemp(prefix="tavix-home-")
-    try:
-        _interrupted_in(home, signum)
-    finally:
-        shutil.rmtree(home, ignore_errors=True)  # a whole range saved takes 1.2 GB
-
-
-def _interrupted_in(home, signum):
-    documents = os.path.join(home, "Documents")
-    os.makedirs(documents)
+def interrupted(signum, documents):
+    home = os.path.dirname(documents)
     target = os.path.join(documents, "primos.txt")
     with open(target, "wb") as f:
         f.write(EARLIER)
@@ -72,7 +61,8 @@ def _interrupted_in(home, signum):
 
 def main():
     for signum in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP, signal.SIGKILL):
-        interrupted(signum)
+        with temporary_home() as documents:
+            interrupted(signum, documents)
     print("ok")
 
 

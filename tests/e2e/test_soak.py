@@ -4,13 +4,11 @@ the memory is back to its level after the first round (within 10 %), no thread i
 running beyond those of the program at rest, and the folder holds the saved file alone."""
 
 import os
-import shutil
 import sys
-import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from tavix_e2e import Program, wait_for  # noqa: E402
+from tavix_e2e import Program, temporary_home, wait_for  # noqa: E402
 
 ROUNDS = 20
 WHOLE_HEAD = "Total de 105097565 números primos"
@@ -41,16 +39,12 @@ def saving(tavix):
 
 
 def main():
-    home = tempfile.mkdtemp(prefix="tavix-home-")
-    try:
-        _rounds(home)
-    finally:
-        shutil.rmtree(home, ignore_errors=True)  # a whole range saved takes 1.2 GB
+    with temporary_home() as documents:
+        rounds(documents)
 
 
-def _rounds(home):
-    documents = os.path.join(home, "Documents")
-    os.makedirs(documents)
+def rounds(documents):
+    home = os.path.dirname(documents)
     saved = os.path.join(documents, "primos.txt")
 
     with Program(env={"HOME": home}) as tavix:
