@@ -41,6 +41,9 @@ def one_limit(limit_mb, documents):
         if message(tavix):
             outcome = close_message(tavix, "listing")
         else:
+            # An assistive technology that asks for the whole text gets what can be had.
+            whole = head(result, -1)
+            assert tavix.running() and (whole == "" or whole.startswith(WHOLE_HEAD)), len(whole)
             tavix.key("Tab", "Tab", "Tab", "ctrl+End", "ctrl+s")
             if isinstance(wait_for(lambda: tavix.find_all("Salvar como") or message(tavix), 15,
                                    what="the save dialog or a message"), str):
