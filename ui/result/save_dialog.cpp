@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <atomic>
+#include <chrono>
 #include <climits>
 #include <malloc.h>
 #include <new>
@@ -171,13 +172,21 @@ bool saveResultAs(QWidget* parent, const ResultTextPtr& text) {
 }
 
 bool roomFor(std::size_t bytes) {
-    void* start =
-        ::mmap(nullptr, bytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    if (start == MAP_FAILED) {
-        return false;
+    // Another thread may hold a passing reserve at this moment (the C library makes a thread's
+    // memory arena by reserving twice its 64 MB and giving half back), so a refusal is asked
+    // again for a little while before it counts.
+    constexpr int kTries = 10;
+    constexpr auto kPause = std::chrono::milliseconds(50);
+    for (int attempt = 0; attempt < kTries; ++attempt) {
+        void* start =
+            ::mmap(nullptr, bytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+        if (start != MAP_FAILED) {
+            ::munmap(start, bytes);
+            return true;
+        }
+        std::this_thread::sleep_for(kPause);
     }
-    ::munmap(start, bytes);
-    return true;
+    return false;
 }
 
 void stopSaves() {
