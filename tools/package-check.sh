@@ -52,7 +52,9 @@ build_depends=$(awk '/^Build-Depends:/ { on = 1; sub(/^Build-Depends:/, ""); pri
     on && /^[ \t]/ { print; next } { on = 0 }' "$root/debian/control")
 for name in $(sed -E 's/\([^)]*\)//g; s/<[^>]*>//g; s/[,|]/ /g; s/#.*//' <<<"$build_depends"); do
     [ "$name" = debhelper-compat ] && name=debhelper
-    printf '%s\n' "${listed[@]}" | grep -qx -- "$name" ||
+    # A here-string, not a pipe: grep -q leaves as soon as it matches, and under pipefail
+    # the writer's broken pipe would count as a missing package.
+    grep -qx -- "$name" <<<"$(printf '%s\n' "${listed[@]}")" ||
         fail "Build-Depends names $name, which tools/packages.txt does not list"
 done
 
