@@ -81,7 +81,7 @@ build "$work/first" 022 UTC C.UTF-8
 # The second build: a deeper folder of another name, a group-writable umask, a time zone
 # far from UTC and the Brazilian locale where it exists (the plain C locale otherwise).
 locale=C
-locale -a 2>/dev/null | grep -qix 'pt_BR.utf8' && locale=pt_BR.UTF-8
+grep -qix 'pt_BR.utf8' <<<"$(locale -a 2>/dev/null)" && locale=pt_BR.UTF-8
 second="$work/second/elsewhere"
 build "$second" 002 America/Sao_Paulo "$locale"
 
