@@ -24,10 +24,12 @@
 #include "support/qt_helpers.hpp"
 #include "support/recording_window.hpp"
 #include "ui/result/accessible.hpp"
+#include "ui/result/result_view_test_access.hpp"
 
 using tavix::ResultTextPtr;
 using tavix::ui::LineSpan;
 using tavix::ui::ResultView;
+using tavix::ui::ResultViewTestAccess;
 
 namespace {
 
@@ -234,7 +236,7 @@ class ResultViewTest : public QObject {
         show(madeOnDemand ? tavix::testing::listingText("0", "40000000")
                           : tavix::makePlainText(listing(20'000'000)));
         if (waitForLayout) {
-            view->waitForLayout();
+            ResultViewTestAccess::waitForLayout(*view);
         } else {
             view->setText(view->sharedText());  // starts over: Ctrl+End comes first
         }
@@ -245,42 +247,42 @@ class ResultViewTest : public QObject {
             return int(lines.size()) >= rows() && lines[rows() - 1].last;
         };
         QVERIFY(endShown());
-        view->waitForLayout();
+        ResultViewTestAccess::waitForLayout(*view);
         QVERIFY(endShown());
-        QCOMPARE(view->firstVisibleLine(), view->lineCount() - rows());
+        QCOMPARE(ResultViewTestAccess::firstVisibleLine(*view), view->lineCount() - rows());
         QCOMPARE(view->verticalScrollBar()->value(), view->verticalScrollBar()->maximum());
         if (madeOnDemand) {
             QVERIFY(lineText(view->visibleLines()[rows() - 1]).endsWith(", 39999983"));
         }
 
         QTest::keyClick(view.get(), Qt::Key_Home, Qt::ControlModifier);
-        QCOMPARE(view->firstVisibleLine(), std::int64_t{0});
+        QCOMPARE(ResultViewTestAccess::firstVisibleLine(*view), std::int64_t{0});
         QCOMPARE(view->visibleLines().front().start, std::size_t{0});
     }
 
     void scrollsByLinesAndPages() {
         show(tavix::testing::listingText("0", "4000000"));
-        view->waitForLayout();
+        ResultViewTestAccess::waitForLayout(*view);
         const std::vector<LineSpan> first = view->visibleLines();
         QTest::keyClick(view.get(), Qt::Key_PageDown);
-        QCOMPARE(view->firstVisibleLine(), std::int64_t(rows()));
+        QCOMPARE(ResultViewTestAccess::firstVisibleLine(*view), std::int64_t(rows()));
         // the caret keeps its row: it went down a page too
         QVERIFY(view->visibleLines()[0].holds(view->cursorPosition()));
         // Up from the top row takes the view one line up
         QTest::keyClick(view.get(), Qt::Key_Up);
-        QCOMPARE(view->firstVisibleLine(), std::int64_t(rows() - 1));
+        QCOMPARE(ResultViewTestAccess::firstVisibleLine(*view), std::int64_t(rows() - 1));
         QCOMPARE(view->visibleLines()[0].start, first[rows() - 1].start);
         QVERIFY(view->visibleLines()[0].holds(view->cursorPosition()));
         for (int i = 0; i < rows() - 1; ++i) {
             QTest::keyClick(view.get(), Qt::Key_Down);
         }
-        QCOMPARE(view->firstVisibleLine(), std::int64_t(rows() - 1));
+        QCOMPARE(ResultViewTestAccess::firstVisibleLine(*view), std::int64_t(rows() - 1));
         QTest::keyClick(view.get(), Qt::Key_Down);
-        QCOMPARE(view->firstVisibleLine(), std::int64_t(rows()));
+        QCOMPARE(ResultViewTestAccess::firstVisibleLine(*view), std::int64_t(rows()));
 
         // the scroll bar and the wheel move the same lines
         view->verticalScrollBar()->setValue(12345);
-        QCOMPARE(view->firstVisibleLine(), std::int64_t{12345});
+        QCOMPARE(ResultViewTestAccess::firstVisibleLine(*view), std::int64_t{12345});
         const std::size_t top = view->visibleLines()[0].start;
         view->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         view->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
@@ -290,14 +292,14 @@ class ResultViewTest : public QObject {
 
     void resizeKeepsTheTopText() {
         show(tavix::testing::listingText("0", "40000000"));
-        view->waitForLayout();
+        ResultViewTestAccess::waitForLayout(*view);
         view->verticalScrollBar()->setValue(150000);
         const std::size_t top = view->visibleLines()[0].start + 5;
         view->resize(600, 465);
         QVERIFY(view->visibleLines()[0].holds(top));
-        view->waitForLayout();
+        ResultViewTestAccess::waitForLayout(*view);
         QVERIFY(view->visibleLines()[0].holds(top));
-        QVERIFY(view->firstVisibleLine() > 150000);
+        QVERIFY(ResultViewTestAccess::firstVisibleLine(*view) > 150000);
         QCOMPARE(view->visibleLines()[0].start, view->lineHolding(top).start);
     }
 
@@ -306,7 +308,8 @@ class ResultViewTest : public QObject {
         QWheelEvent wheel(QPointF(50, 50), view->viewport()->mapToGlobal(QPointF(50, 50)), QPoint(),
                           QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(view->viewport(), &wheel);
-        QCOMPARE(view->firstVisibleLine(), std::int64_t(QApplication::wheelScrollLines()));
+        QCOMPARE(ResultViewTestAccess::firstVisibleLine(*view),
+                 std::int64_t(QApplication::wheelScrollLines()));
     }
 
     void lineAndWordKeys_data() {
@@ -388,7 +391,7 @@ class ResultViewTest : public QObject {
         QTest::keyClick(view.get(), Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(view->selectionStart(), std::size_t{0});
         QCOMPARE(view->selectionEnd(), view->text().size());
-        QCOMPARE(view->firstVisibleLine(), std::int64_t{0});
+        QCOMPARE(ResultViewTestAccess::firstVisibleLine(*view), std::int64_t{0});
         QTest::keyClick(view.get(), Qt::Key_C, Qt::ControlModifier);
         QVERIFY(clipboardText() == qs(view->text().toString()));
     }
@@ -490,7 +493,7 @@ class ResultViewTest : public QObject {
             view->viewport()->mapToGlobal(QPointF(10, view->viewport()->height() + 20)),
             Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(view->viewport(), &move);
-        QTRY_VERIFY(view->firstVisibleLine() >= 3);
+        QTRY_VERIFY(ResultViewTestAccess::firstVisibleLine(*view) >= 3);
         QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, start);
         QVERIFY(view->selectionEnd() > view->visibleLines()[rows() - 2].start);
     }

@@ -152,37 +152,23 @@ QString ResultViewAccessible::text(int startOffset, int endOffset) const {
 
 std::pair<std::size_t, std::size_t> ResultViewAccessible::unitAt(
     std::size_t pos, QAccessible::TextBoundaryType boundary) const {
-    TextSource& text = view()->layout().text();
-    const std::size_t size = text.size();
+    const std::size_t size = view()->text().size();
     switch (boundary) {
         case QAccessible::CharBoundary:
-            return {pos, nextCharBoundary(text, pos)};
-        case QAccessible::WordBoundary: {
-            const std::size_t start = wordStart(text, pos);
-            return {start, wordEnd(text, start)};
-        }
+            return {pos, view()->nextCharacter(pos)};
+        case QAccessible::WordBoundary:
+            return view()->wordAt(pos);
         case QAccessible::LineBoundary: {
             const LineSpan line = view()->lineHolding(pos);
             return {line.start, line.next};
         }
         case QAccessible::SentenceBoundary:
-        case QAccessible::ParagraphBoundary: {
+        case QAccessible::ParagraphBoundary:
             // A paragraph ends with its line break.
             if (!view()->text().hasLineBreaks()) {
                 return {0, size};
             }
-            std::size_t start = std::min(pos, size);
-            const std::size_t farBack = start > kParagraphReach ? start - kParagraphReach : 0;
-            while (start > farBack && !isLineBreak(text.at(start - 1))) {
-                --start;
-            }
-            std::size_t end = std::min(pos, size);
-            const std::size_t farOn = std::min(size, end + kParagraphReach);
-            while (end < farOn && !isLineBreak(text.at(end))) {
-                ++end;
-            }
-            return {start, nextCharBoundary(text, end)};
-        }
+            return view()->paragraphAt(pos, kParagraphReach);
         case QAccessible::NoBoundary:
             break;
     }
@@ -212,7 +198,7 @@ QString ResultViewAccessible::textBeforeOffset(int offset, QAccessible::TextBoun
         *startOffset = *endOffset = 0;
         return {};
     }
-    const std::size_t before = previousCharBoundary(view()->layout().text(), here);
+    const std::size_t before = view()->previousCharacter(here);
     const auto [begin, end] = unitAt(before, boundary);
     return piece(begin, end, startOffset, endOffset);
 }
