@@ -26,7 +26,44 @@ QAccessibleInterface* resultViewFactory(const QString& className, QObject* objec
 // long paragraph, which is handed out in pieces anyway.
 constexpr std::size_t kParagraphReach = std::size_t{1} << 20;
 
+// The accessibility events of a new text carry at most this much of the old and new texts.
+constexpr std::size_t kAccessibleEventBytes = 64 * 1024;
+
+// The start of a text, at most about `bytes` long, cut on a character boundary.
+QString prefixOf(const ResultText& text, std::size_t bytes) {
+    const std::uint64_t end = text.byteOffset(text.characterOffset(std::min(bytes, text.size())));
+    const std::string piece = text.slice(0, end);
+    return QString::fromUtf8(piece.data(), qsizetype(piece.size()));
+}
+
 }  // namespace
+
+void notifyTextReplaced(ResultView* view, const ResultText& old) {
+    if (!QAccessible::isActive()) {
+        return;
+    }
+    QAccessibleTextUpdateEvent event(view, 0, prefixOf(old, kAccessibleEventBytes),
+                                     prefixOf(view->text(), kAccessibleEventBytes));
+    QAccessible::updateAccessibility(&event);
+}
+
+void notifyCaretMoved(ResultView* view, bool caret, bool selection) {
+    if (!QAccessible::isActive() || !(caret || selection)) {
+        return;
+    }
+    const auto offset = [view](std::size_t pos) {
+        return int(std::min<std::uint64_t>(view->text().characterOffset(pos), INT_MAX));
+    };
+    if (caret) {
+        QAccessibleTextCursorEvent event(view, offset(view->cursorPosition()));
+        QAccessible::updateAccessibility(&event);
+    }
+    if (selection) {
+        QAccessibleTextSelectionEvent event(view, offset(view->selectionStart()),
+                                            offset(view->selectionEnd()));
+        QAccessible::updateAccessibility(&event);
+    }
+}
 
 void installResultViewAccessibility() {
     static const bool installed = [] {

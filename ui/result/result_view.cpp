@@ -29,18 +29,6 @@ namespace {
 
 // Room between the frame and the text, as in Qt's own text boxes.
 constexpr int kMargin = 4;
-// The accessibility events of a new text carry at most this much of the old and new texts.
-constexpr std::size_t kAccessibleEventBytes = 64 * 1024;
-
-QString fromUtf8(std::string_view bytes) {
-    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-// The start of a text, at most about `bytes` long, cut on a character boundary.
-QString prefixOf(const ResultText& text, std::size_t bytes) {
-    const std::uint64_t end = text.byteOffset(text.characterOffset(std::min(bytes, text.size())));
-    return fromUtf8(text.slice(0, end));
-}
 
 }  // namespace
 
@@ -82,7 +70,7 @@ void ResultView::setText(ResultTextPtr text) {
     caret_ = Caret();
     updateLayout();
     viewport()->update();
-    notifyAccessibleText(*old);
+    notifyTextReplaced(this, *old);
     if (hadSelection) {
         emit selectionChanged();
     }
@@ -250,33 +238,7 @@ void ResultView::select(std::size_t anchor, std::size_t caret, bool scroll) {
     if (selectionMoved) {
         emit selectionChanged();
     }
-    notifyAccessibleCaret(caretMoved, selectionMoved);
-}
-
-void ResultView::notifyAccessibleCaret(bool caret, bool selection) {
-    if (!QAccessible::isActive() || !(caret || selection)) {
-        return;
-    }
-    const auto offset = [this](std::size_t pos) {
-        return int(std::min<std::uint64_t>(text_->characterOffset(pos), INT_MAX));
-    };
-    if (caret) {
-        QAccessibleTextCursorEvent event(this, offset(caret_.caret));
-        QAccessible::updateAccessibility(&event);
-    }
-    if (selection) {
-        QAccessibleTextSelectionEvent event(this, offset(selectionStart()), offset(selectionEnd()));
-        QAccessible::updateAccessibility(&event);
-    }
-}
-
-void ResultView::notifyAccessibleText(const ResultText& old) {
-    if (!QAccessible::isActive()) {
-        return;
-    }
-    QAccessibleTextUpdateEvent event(this, 0, prefixOf(old, kAccessibleEventBytes),
-                                     prefixOf(*text_, kAccessibleEventBytes));
-    QAccessible::updateAccessibility(&event);
+    notifyCaretMoved(this, caretMoved, selectionMoved);
 }
 
 std::size_t ResultView::nextCharacter(std::size_t pos) {

@@ -139,8 +139,6 @@ class ResultView : public QAbstractScrollArea {
     void select(std::size_t anchor, std::size_t caret, bool scroll);
     void restartCaretBlink() { caretBlink_.restart(this, hasFocus()); }
     void setPrimarySelection();
-    void notifyAccessibleText(const ResultText& old);
-    void notifyAccessibleCaret(bool caret, bool selection);
 
     ResultTextPtr text_;
     ResultLayout layout_;
