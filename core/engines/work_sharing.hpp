@@ -4,7 +4,7 @@
 
 #include <atomic>
 #include <cstddef>
-#include <system_error>
+#include <exception>
 #include <thread>
 
 namespace tavix {
@@ -29,8 +29,9 @@ void runTasks(std::size_t taskCount, std::size_t workers, const Work& work) {
     if (workers > 1 && taskCount > 1) {
         try {
             helper = std::thread(run, std::size_t{1});
-        } catch (const std::system_error&) {
-            // No second thread: the calling thread does it all.
+        } catch (const std::exception&) {
+            // No second thread (none to be had, or no memory for one): the calling thread
+            // does it all.
         }
     }
     run(0);

@@ -14,11 +14,14 @@ Environment: TAVIX_BIN, the program; TAVIX_ARTIFACTS, where screenshots go; DISP
 session bus. Without DISPLAY the test is skipped (exit status 77).
 """
 
+import contextlib
 import ctypes
 import os
 import re
+import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 SKIP = 77
@@ -445,3 +448,33 @@ def extents(node):
 def inset(box, by):
     x, y, w, h = box
     return x + by, y + by, w - 2 * by, h - 2 * by
+
+
+@contextlib.contextmanager
+def temporary_home():
+    """A home folder of its own with an empty Documents folder, removed afterwards (a whole
+    range saved there takes 1.2 GB). Yields the Documents folder; its parent is the home."""
+    home = tempfile.mkdtemp(prefix="tavix-home-")
+    try:
+        os.makedirs(os.path.join(home, "Documents"))
+        yield os.path.join(home, "Documents")
+    finally:
+        shutil.rmtree(home, ignore_errors=True)
+
+
+def message(tavix):
+    """The text of the program's message box on the screen (its labels), or None."""
+
+    def labels(node):
+        for i in range(node.childCount):
+            child = node.getChildAtIndex(i)
+            if child is not None:
+                if child.getRoleName() == "label" and child.name:
+                    yield child.name
+                yield from labels(child)
+
+    for box in tavix.find_all("Tavix", "alert"):
+        text = " ".join(labels(box))
+        if text:
+            return text
+    return None

@@ -1,5 +1,7 @@
 """The whole range read far into through the accessibility bus, then a result saved with
-Ctrl+S through the Portuguese save dialog, as a user would, into the documents folder."""
+Ctrl+S through the Portuguese save dialog, as a user would, into the documents folder; after
+every way out of the save's dialogs (saved, saved over a file after "Sim", cancelled, failed)
+the keyboard is back in the result area of the active main window."""
 
 import glob
 import os
@@ -8,12 +10,13 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from tavix_e2e import Program, wait_for  # noqa: E402
+from tavix_e2e import Program, wait_for, xdotool  # noqa: E402
 
 WHOLE_HEAD = "Total de 105097565 números primos: 2, 3, 5, 7, 11"
 SAVED_HEAD = b"Total de 664579 n\xc3\xbameros primos: 2, 3, 5, 7, 11, "
 SAVED_TAIL = b", 9999971, 9999973, 9999991"
 SAVED_SIZE = 5891726
+SMALL = "Total de 6 números primos: 11, 13, 17, 19, 23, 29"
 
 
 def is_prime(n):
@@ -25,6 +28,27 @@ def is_prime(n):
             return False
         d += 1
     return True
+
+
+def keyboard_back(tavix, window_id, result, after):
+    """The main window active and the focus in the result area, a moment after `after`."""
+
+    def back():
+        return xdotool("getactivewindow").strip() == window_id and tavix.has_focus(result)
+
+    wait_for(back, 3, what=f"the keyboard back in Resultado after {after}")
+
+
+def save_as(tavix, name):
+    """Ctrl+S, and `name` typed into the dialog once it has listed its folder, and Enter."""
+    tavix.key("ctrl+s")
+    dialog = tavix.window("Salvar como", timeout=10)
+    wait_for(lambda: tavix.text(tavix.find("Nome do arquivo:", "text", dialog)) == "primos.txt",
+             what="the name offered")
+    wait_for(lambda: tavix.x_window("Salvar como"), what="the dialog on the screen")
+    tavix.key("ctrl+a")
+    tavix.type_text(name)
+    tavix.key("Return")
 
 
 def main():
@@ -77,6 +101,33 @@ def main():
         with open(saved, "rb") as f:
             data = f.read()
         assert data.startswith(SAVED_HEAD) and data.endswith(SAVED_TAIL), data[:60]
+        assert os.listdir(documents) == ["lista.txt"], os.listdir(documents)
+        window_id = tavix.x_window("Tavix")
+        keyboard_back(tavix, window_id, result, "a save")
+
+        # A short listing saved over it, done at once: "lista.txt já existe. Deseja
+        # substituí-la?", Alt+S ("Sim").
+        tavix.key("shift+Tab", "shift+Tab", "shift+Tab", "ctrl+a")
+        tavix.type_text("10")
+        tavix.key("Tab", "ctrl+a")
+        tavix.type_text("30")
+        tavix.key("Return", "Tab", "Tab", "Tab")
+        wait_for(lambda: tavix.has_focus(result), what="the focus in Resultado")
+        save_as(tavix, "lista.txt")
+        tavix.find("Sim", "push button", timeout=10)
+        tavix.key("alt+s")
+        wait_for(lambda: os.path.getsize(saved) == len(SMALL.encode()), 30, what="saved again")
+        keyboard_back(tavix, window_id, result, "Sim")
+
+        # Cancelled with Esc; then a folder that does not exist, and its message closed.
+        tavix.key("ctrl+s")
+        tavix.window("Salvar como", timeout=10)
+        tavix.key("Escape")
+        keyboard_back(tavix, window_id, result, "Esc")
+        save_as(tavix, os.path.join(home, "nada", "lista.txt"))
+        tavix.find("Tavix", "alert", timeout=10)
+        tavix.key("Return")
+        keyboard_back(tavix, window_id, result, "a failure")
         assert os.listdir(documents) == ["lista.txt"], os.listdir(documents)
         assert tavix.running()
     print("ok")

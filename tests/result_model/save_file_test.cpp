@@ -4,11 +4,16 @@
 #include "ui/result/model/save_file.hpp"
 
 #include <cerrno>
+#include <csignal>
+#include <cstdarg>
+#include <dlfcn.h>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <mutex>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -18,6 +23,52 @@
 #include <vector>
 
 #include "model_support.hpp"
+
+// The system calls that decide what a crash leaves behind, recorded in order while a test
+// asks, then passed on to the system. open() can also refuse files without a name, as a file
+// system without them does.
+namespace {
+std::mutex callsMutex;
+std::vector<std::string>* recordedCalls = nullptr;
+bool refuseUnnamed = false;
+
+template <class Function>
+Function* systemCall(const char* name) {
+    return reinterpret_cast<Function*>(::dlsym(RTLD_NEXT, name));
+}
+
+void record(const char* call) {
+    const std::lock_guard lock(callsMutex);
+    if (recordedCalls != nullptr) {
+        recordedCalls->push_back(call);
+    }
+}
+}  // namespace
+
+extern "C" int fsync(int fd) {
+    record("fsync");
+    return systemCall<int(int)>("fsync")(fd);
+}
+extern "C" int linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags) {
+    record("link");
+    return systemCall<int(int, const char*, int, const char*, int)>("linkat")(fromFolder, from,
+                                                                              toFolder, to, flags);
+}
+extern "C" int rename(const char* from, const char* to) {
+    record("rename");
+    return systemCall<int(const char*, const char*)>("rename")(from, to);
+}
+extern "C" int open(const char* path, int flags, ...) {
+    std::va_list rest;
+    va_start(rest, flags);
+    const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) != 0 ? va_arg(rest, mode_t) : 0;
+    va_end(rest);
+    if (refuseUnnamed && (flags & O_TMPFILE) == O_TMPFILE) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    return systemCall<int(const char*, int, ...)>("open")(path, flags, mode);
+}
 
 namespace tavix::ui {
 namespace {
@@ -194,6 +245,67 @@ TEST_F(SaveFileTest, AFolderWithoutPermissionLeavesTheFileAsItWas) {
         saveText(makePlainText("2"), folder / "nada" / "primos.txt", control);
     EXPECT_EQ(missing.status, SaveOutcome::Status::Failed);
     EXPECT_EQ(missing.error, ENOENT);
+}
+
+// The file's bytes reach the disk before the file takes the target's name, with or without a
+// file system that makes files without a name; nothing else is left in the folder.
+TEST_F(SaveFileTest, TheBytesAreOnTheDiskBeforeTheName) {
+    for (const bool unnamed : {true, false}) {
+        std::vector<std::string> calls;
+        {
+            const std::lock_guard lock(callsMutex);
+            recordedCalls = &calls;
+            refuseUnnamed = !unnamed;
+        }
+        SaveControl control;
+        const SaveOutcome outcome = saveText(makePlainText("2, 3, 5, 7"), target, control);
+        {
+            const std::lock_guard lock(callsMutex);
+            recordedCalls = nullptr;
+            refuseUnnamed = false;
+        }
+        ASSERT_EQ(outcome.status, SaveOutcome::Status::Saved) << unnamed;
+        EXPECT_EQ(contentsOf(target), "2, 3, 5, 7");
+        const std::vector<std::string> expected =
+            unnamed ? std::vector<std::string>{"fsync", "link", "rename", "fsync"}
+                    : std::vector<std::string>{"fsync", "rename", "fsync"};
+        EXPECT_EQ(calls, expected) << unnamed;
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+    }
+}
+
+// A save killed outright (SIGKILL) leaves the earlier file as it was and no other file: the new
+// one has no name until it is complete. Where the file system makes no such files, what stays
+// is hidden and named after the program.
+TEST_F(SaveFileTest, ASaveKilledMidwayLeavesNothingInSight) {
+    const ResultTextPtr text = testing::listingText("0", "2147483647");
+    for (const bool unnamed : {true, false}) {
+        const pid_t child = fork();
+        if (child == 0) {
+            refuseUnnamed = !unnamed;
+            SaveControl control;
+            std::thread([&] {
+                while (control.written.load() < (std::uint64_t{64} << 20)) {
+                    std::this_thread::yield();
+                }
+                ::raise(SIGKILL);
+            }).detach();
+            saveText(text, target, control);
+            _exit(0);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << unnamed;
+        EXPECT_EQ(contentsOf(target), kEarlier);
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            const std::string name = entry.path().filename();
+            if (name != "primos.txt") {
+                EXPECT_FALSE(unnamed) << name;
+                EXPECT_EQ(name.rfind(".primos.txt.tavix-", 0), 0u) << name;
+                fs::remove(entry.path());
+            }
+        }
+    }
 }
 
 TEST(SaveFailureCause, ThePortugueseCauseOfEachError) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <new>
 #include <string>
 
 #include "ui/result/model/characters.hpp"
@@ -105,8 +106,7 @@ QString ResultViewAccessible::text(QAccessible::Text kind) const {
         if (characterCount() > kTextLimit) {
             return {};
         }
-        const std::string text = view()->bytes(0, size());
-        return QString::fromUtf8(text.data(), qsizetype(text.size()));
+        return utf16(0, size());
     }
     return QAccessibleWidget::text(kind);
 }
@@ -173,8 +173,18 @@ QString ResultViewAccessible::piece(std::size_t begin, std::size_t end, int* sta
     if (endOffset) {
         *endOffset = stop;
     }
-    const std::string bytes = view()->bytes(begin, end);
-    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+    return utf16(begin, end);
+}
+
+QString ResultViewAccessible::utf16(std::size_t begin, std::size_t end) const {
+    // An assistive technology asks from its own event; with little memory an answer that
+    // cannot be made is an empty one, never the end of the program.
+    try {
+        const std::string bytes = view()->bytes(begin, end);
+        return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
 }
 
 QString ResultViewAccessible::text(int startOffset, int endOffset) const {

@@ -25,8 +25,11 @@ void notifyCaretMoved(ResultView* view, bool caret, bool selection);
 class ResultViewAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
   public:
     // The most characters handed out at once: the whole text (the Value) up to this length,
-    // and any range cut to it, so that a huge result cannot swamp the accessibility bus.
-    static constexpr int kTextLimit = 16 << 20;
+    // and any range cut to it, so that a huge result cannot swamp the accessibility bus. A
+    // million characters is far more than a screen reader reads at once, and its reply
+    // (about 2 MB as UTF-16, copied again on its way to the bus) still fits a school computer
+    // with little memory.
+    static constexpr int kTextLimit = 1 << 20;
 
     explicit ResultViewAccessible(ResultView* view);
 
@@ -64,6 +67,8 @@ class ResultViewAccessible : public QAccessibleWidget, public QAccessibleTextInt
                                                QAccessible::TextBoundaryType boundary) const;
     // The text's bytes [begin, end) with their offsets, cut to kTextLimit characters.
     QString piece(std::size_t begin, std::size_t end, int* startOffset, int* endOffset) const;
+    // The text's bytes [begin, end) as UTF-16; empty when the memory for it cannot be had.
+    QString utf16(std::size_t begin, std::size_t end) const;
 };
 
 }  // namespace tavix::ui

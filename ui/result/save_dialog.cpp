@@ -1,17 +1,21 @@
 #include "ui/result/save_dialog.hpp"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QPointer>
 #include <QProgressDialog>
 #include <QStandardPaths>
 #include <QTimer>
 
 #include <atomic>
 #include <climits>
+#include <malloc.h>
+#include <new>
+#include <sys/mman.h>
 #include <thread>
 
 #include "ui/message_box.hpp"
@@ -25,6 +29,88 @@ namespace {
 constexpr int kMomentMilliseconds = 500;
 // How often the progress is brought up to date.
 constexpr int kTickMilliseconds = 20;
+
+// Address space set aside while the program runs, given back for a moment to tell the user
+// that memory ran out: a message box needs some. It matters where the address space is
+// limited (ulimit -v); elsewhere it costs nothing, as it is never touched.
+class Reserve {
+  public:
+    Reserve() { take(); }
+    void take() {
+        if (start_ == nullptr) {
+            void* start = ::mmap(nullptr, kBytes, PROT_NONE,
+                                 MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+            start_ = start == MAP_FAILED ? nullptr : start;
+        }
+    }
+    void release() {
+        if (start_ != nullptr) {
+            ::munmap(start_, kBytes);
+            start_ = nullptr;
+        }
+    }
+
+  private:
+    static constexpr std::size_t kBytes = std::size_t{16} << 20;
+    void* start_ = nullptr;
+};
+Reserve reserve;
+
+// What the save dialog and its helpers take at most, with room to spare: Qt's widgets do not
+// survive a failed allocation, so the dialog opens only when there is room for it.
+constexpr std::size_t kDialogBytes = std::size_t{32} << 20;
+
+void tellNoMemory(QWidget* parent) {
+    reserve.release();
+    try {
+        showMessageBox(parent,
+                       QStringLiteral("Não foi possível salvar o resultado: não há memória "
+                                      "suficiente."),
+                       MessageIcon::Critical);
+    } catch (const std::exception&) {
+        // Not even room for that: the window goes on as it was.
+    }
+    reserve.take();
+}
+
+// Gives the keyboard back to the window and the control that had it before the save's dialogs,
+// when they are gone. Some window managers (openbox) hand the activation, as a dialog closes,
+// to a window that is going away, after Qt has asked for its own: so the window asks again,
+// a few times over the next half second, as long as no window of the program is active.
+class KeyboardReturn {
+  public:
+    explicit KeyboardReturn(QWidget* window)
+        : window_(window), focus_(QApplication::focusWidget()) {}
+    ~KeyboardReturn() {
+        giveBack(window_, focus_);
+        for (const int delay : {50, 150, 300, 500}) {
+            QTimer::singleShot(delay, window_, [window = window_, focus = focus_] {
+                if (QApplication::activeWindow() == nullptr) {
+                    giveBack(window, focus);
+                }
+            });
+        }
+    }
+    KeyboardReturn(const KeyboardReturn&) = delete;
+    KeyboardReturn& operator=(const KeyboardReturn&) = delete;
+
+  private:
+    static void giveBack(const QPointer<QWidget>& window, const QPointer<QWidget>& focus) {
+        if (window == nullptr || !window->isVisible() || QApplication::activeModalWidget()) {
+            return;
+        }
+        window->activateWindow();
+        if (focus != nullptr && focus->window() == window) {
+            focus->setFocus(Qt::OtherFocusReason);
+        }
+    }
+
+    QPointer<QWidget> window_;
+    QPointer<QWidget> focus_;
+};
+
+// Set once the program is ending: saves stop.
+std::atomic<bool> stopping{false};
 
 QString quoted(const QString& path) {
     return QStringLiteral("\u201C%1\u201D").arg(QDir::toNativeSeparators(path));
@@ -40,7 +126,10 @@ QString defaultSavePath() {
     return QDir(folder).filePath(QStringLiteral("primos.txt"));
 }
 
-bool saveResultAs(QWidget* parent, const ResultTextPtr& text) {
+namespace {
+
+// The file the user names in the dialog, or an empty text when the dialog is cancelled.
+QString askWhere(QWidget* parent) {
     // Qt's own dialog, so that it speaks Portuguese whatever the desktop.
     QFileDialog dialog(parent, QStringLiteral("Salvar como"));
     dialog.setObjectName(QStringLiteral("saveDialog"));
@@ -59,13 +148,45 @@ bool saveResultAs(QWidget* parent, const ResultTextPtr& text) {
     dialog.setDirectory(QFileInfo(suggested).absolutePath());
     dialog.selectFile(QFileInfo(suggested).fileName());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace
+
+bool saveResultAs(QWidget* parent, const ResultTextPtr& text) {
+    const KeyboardReturn keyboard(parent->window());
+    try {
+        if (!roomFor(kDialogBytes)) {
+            tellNoMemory(parent);
+            return false;
+        }
+        const QString path = askWhere(parent);  // the dialog gone, with what it holds
+        return !path.isEmpty() && saveResultTo(parent, text, path);
+    } catch (const std::exception&) {  // out of memory
+        tellNoMemory(parent);
         return false;
     }
-    return saveResultTo(parent, text, dialog.selectedFiles().constFirst());
+}
+
+bool roomFor(std::size_t bytes) {
+    void* start =
+        ::mmap(nullptr, bytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (start == MAP_FAILED) {
+        return false;
+    }
+    ::munmap(start, bytes);
+    return true;
+}
+
+void stopSaves() {
+    stopping = true;
 }
 
 bool saveResultTo(QWidget* parent, const ResultTextPtr& text, const QString& path) {
     SaveControl control;
+    control.cancel = stopping.load();
     std::atomic<bool> done{false};
     SaveOutcome outcome;
     const std::string target = QFile::encodeName(path).toStdString();
@@ -75,7 +196,7 @@ bool saveResultTo(QWidget* parent, const ResultTextPtr& text, const QString& pat
             outcome = saveText(text, target, control);
             done = true;
         });
-    } catch (const std::system_error&) {
+    } catch (const std::exception&) {
         outcome = saveText(text, target, control);  // no thread to be had: here, then
         done = true;
     }
@@ -98,6 +219,9 @@ bool saveResultTo(QWidget* parent, const ResultTextPtr& text, const QString& pat
     clock.start();
     const double size = double(std::max<std::uint64_t>(text->size(), 1));
     while (!done) {
+        if (stopping) {
+            control.cancel = true;
+        }
         if (!progress.isVisible() && clock.elapsed() >= kMomentMilliseconds) {
             progress.show();
         }
@@ -111,6 +235,7 @@ bool saveResultTo(QWidget* parent, const ResultTextPtr& text, const QString& pat
     if (saver.joinable()) {
         saver.join();
     }
+    ::malloc_trim(0);  // the chunks of a large save go back to the system, not kept for later
     progress.hide();
 
     if (outcome.status == SaveOutcome::Status::Failed) {

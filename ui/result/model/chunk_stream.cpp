@@ -14,14 +14,14 @@ constexpr std::size_t kSlotsPerWorker = 2;
 
 }  // namespace
 
-ChunkStream::ChunkStream(ResultTextPtr text, std::size_t chunk)
+ChunkStream::ChunkStream(ResultTextPtr text, std::size_t chunk, std::size_t threads)
     : text_(std::move(text)), size_(text_->size()), chunk_(std::max<std::size_t>(chunk, 1)) {
     if (text_->contiguous()) {
         return;  // handed over in place
     }
     // As many threads as can be had, up to two; each makes every workers_-th chunk.
-    for (workers_ =
-             std::min<std::uint64_t>(workerCount(), std::max<std::uint64_t>(chunkCount(), 1));
+    for (workers_ = std::min<std::uint64_t>(std::min(workerCount(), threads),
+                                            std::max<std::uint64_t>(chunkCount(), 1));
          workers_ > 0; --workers_) {
         slots_.assign(workers_ * kSlotsPerWorker + 1, Slot());
         try {
@@ -29,7 +29,7 @@ ChunkStream::ChunkStream(ResultTextPtr text, std::size_t chunk)
                 threads_.emplace_back([this, w] { make(w); });
             }
             return;
-        } catch (const std::system_error&) {
+        } catch (const std::exception&) {  // no thread, or no memory for one
             {
                 const std::lock_guard lock(mutex_);
                 stopping_ = true;

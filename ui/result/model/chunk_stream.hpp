@@ -22,7 +22,9 @@ class ChunkStream {
   public:
     static constexpr std::size_t kDefaultChunk = std::size_t{4} << 20;
 
-    explicit ChunkStream(ResultTextPtr text, std::size_t chunk = kDefaultChunk);
+    // `threads`: how many threads may make chunks ahead, at most (0: next() makes each one).
+    explicit ChunkStream(ResultTextPtr text, std::size_t chunk = kDefaultChunk,
+                         std::size_t threads = 2);
     // Stops the threads that make the chunks and waits for them.
     ~ChunkStream();
 

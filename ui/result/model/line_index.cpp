@@ -3,7 +3,6 @@
 #include <chrono>
 #include <exception>
 #include <new>
-#include <system_error>
 
 #include "ui/result/model/line_breaker.hpp"
 #include "ui/result/model/text_source.hpp"
@@ -30,8 +29,8 @@ LineIndex::LineIndex(ResultTextPtr text, const CharWidths& widths, Width lineWid
     if (text_->size() > kSynchronousBytes) {
         try {
             thread_ = std::jthread([this](std::stop_token stop) { run(stop); });
-        } catch (const std::system_error&) {
-            // No thread to be had: the window goes on estimating.
+        } catch (const std::exception&) {
+            // No thread to be had (or no memory for one): the window goes on estimating.
         }
         return;
     }

@@ -17,29 +17,6 @@ namespace tavix::ui {
 
 namespace {
 
-// A file descriptor closed when it goes out of scope.
-class File {
-  public:
-    explicit File(int fd) : fd_(fd) {}
-    ~File() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
-    int get() const { return fd_; }
-    // Closes it, returning the error number of a failed close (a late write error), or 0.
-    int close() {
-        const int result = ::close(fd_);
-        fd_ = -1;
-        return result == 0 || errno == EINTR ? 0 : errno;
-    }
-
-  private:
-    int fd_;
-};
-
 std::string folderOf(const std::string& path) {
     const auto slash = path.rfind('/');
     if (slash == std::string::npos) {
@@ -48,27 +25,115 @@ std::string folderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// A new file beside the target, with a name no other file has: "<target>.<random>.tmp". Made
-// for reading and writing by whoever may, as any new file (the umask applies).
-int createTemporary(const std::string& path, int flags, std::string* temporary) {
-    std::random_device seed;
-    std::mt19937 random(seed());
+std::string nameOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A hidden name beside the target that no other file has and that says whose it is:
+// ".<name>.tavix-<random>.tmp".
+std::string hiddenName(const std::string& path) {
+    static thread_local std::mt19937 random{std::random_device()()};
     const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = path + ".";
-        for (int i = 0; i < 8; ++i) {
-            name += letters[random() % (sizeof letters - 1)];
-        }
-        name += ".tmp";
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | flags, 0666);
-        if (fd >= 0 || errno != EEXIST) {
-            *temporary = std::move(name);
-            return fd;
+    std::string name = folderOf(path) + "/." + nameOf(path) + ".tavix-";
+    for (int i = 0; i < 8; ++i) {
+        name += letters[random() % (sizeof letters - 1)];
+    }
+    return name + ".tmp";
+}
+
+// The new file that takes the text. Where the file system allows, it has no name while it is
+// written (Linux's O_TMPFILE): whatever ends the program meanwhile, even a kill that nothing
+// can catch, leaves nothing behind, and the file gets a name only once it is complete.
+// Elsewhere it is a new file under a hidden name, removed on every way out that can be caught.
+class NewFile {
+  public:
+    NewFile(const std::string& path, bool direct) : path_(path) {
+        for (const int flags : {direct ? O_DIRECT : 0, 0}) {
+            if (unnamedPossible()) {
+                fd_ =
+                    ::open(folderOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC | flags, 0666);
+                if (fd_ >= 0 || !unsupported(errno)) {
+                    break;
+                }
+            }
+            fd_ = createHidden(flags);
+            if (fd_ >= 0 || errno != EINVAL) {
+                break;  // made, or a failure that a file without O_DIRECT would share
+            }
         }
     }
-    errno = EEXIST;
-    return -1;
-}
+    ~NewFile() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+        if (!hidden_.empty()) {
+            ::unlink(hidden_.c_str());
+        }
+    }
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+
+    int fd() const { return fd_; }
+
+    // Gives the complete file the target's name in one step, replacing an existing file.
+    // Returns the system's error number, or 0. On failure the new file goes away.
+    int publish() {
+        if (hidden_.empty()) {
+            // Linked in under a hidden name first: a link cannot replace a file.
+            const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+            for (int attempt = 0;; ++attempt) {
+                std::string name = hiddenName(path_);
+                if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) ==
+                    0) {
+                    hidden_ = std::move(name);
+                    break;
+                }
+                if (errno != EEXIST || attempt == 99) {
+                    return errno;
+                }
+            }
+        }
+        const int closed = ::close(fd_);
+        fd_ = -1;
+        if (closed != 0 && errno != EINTR) {
+            return errno;  // a late write error
+        }
+        if (::rename(hidden_.c_str(), path_.c_str()) != 0) {
+            return errno;
+        }
+        hidden_.clear();
+        return 0;
+    }
+
+  private:
+    // A file without a name can be given one only through /proc.
+    static bool unnamedPossible() { return ::access("/proc/self/fd", F_OK) == 0; }
+    // The errors of a file system (or a kernel) that makes no file without a name.
+    static bool unsupported(int error) {
+        return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
+    }
+
+    int createHidden(int flags) {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::string name = hiddenName(path_);
+            const int fd =
+                ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | flags, 0666);
+            if (fd >= 0) {
+                hidden_ = std::move(name);
+            }
+            if (fd >= 0 || errno != EEXIST) {
+                return fd;
+            }
+        }
+        errno = EEXIST;
+        return -1;
+    }
+
+    std::string path_;
+    int fd_ = -1;
+    std::string hidden_;  // the name it has, while it has one and is not the target's
+};
 
 int writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -146,6 +211,31 @@ SaveOutcome failed(int error) {
     return {SaveOutcome::Status::Failed, error};
 }
 
+// The pieces of a save made again with little memory.
+constexpr std::size_t kSmallChunk = std::size_t{256} << 10;
+
+// Writes the whole text to `fd` from its start, in chunks of `chunk` bytes made by up to
+// `threads` threads.
+SaveOutcome writeText(const ResultTextPtr& text, int fd, SaveControl& control, std::size_t chunk,
+                      std::size_t threads) {
+    try {
+        ChunkStream chunks(text, chunk, threads);
+        Output output(fd, (::fcntl(fd, F_GETFL) & O_DIRECT) != 0);
+        for (std::string_view piece = chunks.next(); !piece.empty(); piece = chunks.next()) {
+            if (control.cancel.load()) {
+                return {SaveOutcome::Status::Cancelled, 0};
+            }
+            if (const int error = output.write(piece)) {
+                return failed(error);
+            }
+            control.written += piece.size();
+        }
+    } catch (const std::bad_alloc&) {
+        return failed(ENOMEM);
+    }
+    return {};
+}
+
 }  // namespace
 
 SaveOutcome saveText(const ResultTextPtr& text, const std::string& target, SaveControl& control) {
@@ -163,62 +253,41 @@ SaveOutcome saveText(const ResultTextPtr& text, const std::string& target, SaveC
         }
     }
 
-    std::string temporary;
     const bool direct = text->size() >= kDirectFrom;
-    int fd = createTemporary(path, direct ? O_DIRECT : 0, &temporary);
-    if (fd < 0 && direct && errno == EINVAL) {
-        fd = createTemporary(path, 0,
-                             &temporary);  // a file system that writes only through its cache
-    }
-    File file(fd);
-    if (file.get() < 0) {
+    NewFile file(path, direct);
+    if (file.fd() < 0) {
         return failed(errno);
     }
     // From here on, every way out but success removes the new file.
-    struct Remover {
-        const std::string& name;
-        bool keep = false;
-        ~Remover() {
-            if (!keep) {
-                ::unlink(name.c_str());
-            }
-        }
-    } remover{temporary};
 
     // An existing target keeps its permissions.
     struct stat existing {};
     if (::stat(path.c_str(), &existing) == 0) {
-        ::fchmod(file.get(), existing.st_mode & 07777);
+        ::fchmod(file.fd(), existing.st_mode & 07777);
     }
 
-    try {
-        ChunkStream chunks(text);
-        Output output(file.get(), direct);
-        for (std::string_view chunk = chunks.next(); !chunk.empty(); chunk = chunks.next()) {
-            if (control.cancel.load()) {
-                return {SaveOutcome::Status::Cancelled, 0};
-            }
-            if (const int error = output.write(chunk)) {
-                return failed(error);
-            }
-            control.written += chunk.size();
+    // With little memory, the text is made again in small pieces, on this thread alone.
+    SaveOutcome written = writeText(text, file.fd(), control, ChunkStream::kDefaultChunk, 2);
+    if (written.status == SaveOutcome::Status::Failed && written.error == ENOMEM) {
+        control.written = 0;
+        if (::ftruncate(file.fd(), 0) != 0 || ::lseek(file.fd(), 0, SEEK_SET) != 0) {
+            return failed(errno);
         }
-    } catch (const std::bad_alloc&) {
-        return failed(ENOMEM);
+        written = writeText(text, file.fd(), control, kSmallChunk, 0);
+    }
+    if (written.status != SaveOutcome::Status::Saved) {
+        return written;
     }
     if (control.cancel.load()) {
         return {SaveOutcome::Status::Cancelled, 0};
     }
-    if (::fsync(file.get()) != 0) {
+    // The bytes on the disk before the name: a crash after the rename finds the whole file.
+    if (::fsync(file.fd()) != 0) {
         return failed(errno);
     }
-    if (const int error = file.close()) {
+    if (const int error = file.publish()) {
         return failed(error);
     }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        return failed(errno);
-    }
-    remover.keep = true;
     // The new name itself on the disk too; a folder that cannot be flushed changes nothing.
     const int folder = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
