@@ -9,7 +9,7 @@
 
 #include "model_support.hpp"
 #include "ui/result/model/characters.hpp"
-#include "ui/result/model/chunk_stream.hpp"
+#include "ui/result/io/chunk_stream.hpp"
 
 namespace tavix::ui {
 namespace {
