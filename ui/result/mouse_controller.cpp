@@ -18,7 +18,7 @@ void MouseController::press(QMouseEvent* event) {
         return;
     }
     if (const auto pos = view_.positionAt(event->position())) {
-        view_.caret_.preferredX = -1;
+        view_.layout_.caret().preferredX = -1;
         view_.placeCaret(*pos, event->modifiers() & Qt::ShiftModifier);
         dragging_ = true;
         dragPos_ = event->position();
@@ -27,7 +27,7 @@ void MouseController::press(QMouseEvent* event) {
 
 void MouseController::dragTo(QPointF viewportPos) {
     if (const auto pos = view_.positionAt(viewportPos)) {
-        view_.caret_.preferredX = -1;
+        view_.layout_.caret().preferredX = -1;
         view_.placeCaret(*pos, true, false);
     }
 }

@@ -63,11 +63,12 @@ void ResultView::setText(ResultTextPtr text) {
         text = makePlainText({});
     }
     const bool hadSelection = hasSelection();
-    const bool caretMoved = caret_.caret != 0;
-    layout_.setText(text);  // the one step that may fail comes before anything else changes
+    const bool caretMoved = layout_.caret().caret != 0;
+    // The one step that may fail comes before anything else changes; the caret goes to the
+    // start and the selection is dropped.
+    layout_.setText(text);
     clipboard_.release();
     const ResultTextPtr old = std::exchange(text_, std::move(text));
-    caret_ = Caret();
     updateLayout();
     viewport()->update();
     notifyTextReplaced(this, *old);
@@ -187,7 +188,7 @@ void ResultView::paintEvent(QPaintEvent*) {
                                layout_.widths().byteTable()[' ']};
     LinePainter lines(painter, breaker, palette(), style);
     const std::optional<std::size_t> caret =
-        hasFocus() && caretBlink_.shown() ? std::optional(caret_.caret) : std::nullopt;
+        hasFocus() && caretBlink_.shown() ? std::optional(layout_.caret().caret) : std::nullopt;
     int y = kMargin;
     for (const LineSpan& span : visibleLines()) {
         // A copy of the line's bytes: the source may replace its view while measuring.
@@ -202,36 +203,37 @@ void ResultView::paintEvent(QPaintEvent*) {
 // ---- Caret and selection -------------------------------------------------------------------
 
 void ResultView::setCursorPosition(std::size_t pos) {
-    caret_.preferredX = -1;
+    layout_.caret().preferredX = -1;
     placeCaret(snapToChar(layout_.text(), pos), false);
 }
 
 void ResultView::setSelection(std::size_t anchor, std::size_t caret) {
-    caret_.preferredX = -1;
+    layout_.caret().preferredX = -1;
     select(snapToChar(layout_.text(), anchor), snapToChar(layout_.text(), caret), true);
 }
 
 void ResultView::selectAll() {
-    caret_.preferredX = -1;
+    layout_.caret().preferredX = -1;
     select(0, text_->size(), false);
 }
 
 void ResultView::placeCaret(std::size_t pos, bool extend, bool scroll) {
-    select(extend ? caret_.anchor : pos, pos, scroll);
+    select(extend ? layout_.caret().anchor : pos, pos, scroll);
 }
 
 void ResultView::select(std::size_t anchor, std::size_t caret, bool scroll) {
-    const Caret old = caret_;
-    caret_.anchor = anchor;
-    caret_.caret = caret;
+    Caret& now = layout_.caret();
+    const Caret old = now;
+    now.anchor = anchor;
+    now.caret = caret;
     if (scroll) {
         layout_.ensureVisible(caret);
     }
     restartCaretBlink();
     viewport()->update();
     const bool caretMoved = caret != old.caret;
-    const bool selectionMoved = (old.hasSelection() || caret_.hasSelection()) &&
-                                (caret != old.caret || anchor != old.anchor);
+    const bool selectionMoved =
+        (old.hasSelection() || now.hasSelection()) && (caret != old.caret || anchor != old.anchor);
     if (caretMoved) {
         emit cursorPositionChanged();
     }
@@ -313,9 +315,10 @@ void ResultView::keyPressEvent(QKeyEvent* event) {
             return;
         case KeyAction::Command::Move:
             if (layout_.laidOut()) {
-                const CaretMove move = moveCaret(layout_, caret_, action.motion, action.extend);
+                const CaretMove move =
+                    moveCaret(layout_, layout_.caret(), action.motion, action.extend);
                 placeCaret(move.pos, action.extend);
-                caret_.preferredX = move.keepX;
+                layout_.caret().preferredX = move.keepX;
             }
             return;
         case KeyAction::Command::None:

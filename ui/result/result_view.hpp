@@ -50,11 +50,11 @@ class ResultView : public QAbstractScrollArea {
 
     // Caret and selection, as byte offsets into the text on character boundaries. The
     // selection runs between the anchor and the caret.
-    std::size_t cursorPosition() const { return caret_.caret; }
-    std::size_t anchorPosition() const { return caret_.anchor; }
-    std::size_t selectionStart() const { return caret_.selectionStart(); }
-    std::size_t selectionEnd() const { return caret_.selectionEnd(); }
-    bool hasSelection() const { return caret_.hasSelection(); }
+    std::size_t cursorPosition() const { return layout_.caret().caret; }
+    std::size_t anchorPosition() const { return layout_.caret().anchor; }
+    std::size_t selectionStart() const { return layout_.caret().selectionStart(); }
+    std::size_t selectionEnd() const { return layout_.caret().selectionEnd(); }
+    bool hasSelection() const { return layout_.caret().hasSelection(); }
     std::string selectedText() { return bytes(selectionStart(), selectionEnd()); }
     void setCursorPosition(std::size_t pos);
     void setSelection(std::size_t anchor, std::size_t caret);
@@ -147,7 +147,6 @@ class ResultView : public QAbstractScrollArea {
     bool updatingLayout_ = false;
     bool syncingScrollBar_ = false;
 
-    Caret caret_;
     CaretBlink caretBlink_;
     MouseController mouse_{*this};
     ResultClipboard clipboard_;

@@ -33,6 +33,7 @@ void ResultLayout::setText(ResultTextPtr text) {
     auto source = std::make_unique<TextSource>(std::move(text));
     lines_.reset();
     source_ = std::move(source);
+    caret_ = Caret();
     top_ = 0;
     topLine_ = 0;
     state_ = TopState::Exact;

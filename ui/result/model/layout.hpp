@@ -1,7 +1,7 @@
-// The lines of the result area and the scrolling over them, without a widget: given the text,
-// the character widths, the width of a line and how many lines the view holds, it says which
-// lines are in sight, where any line starts, and moves the view by lines, to a line, to the
-// end, or to where a position shows.
+// The viewport of the result area, without a widget: the caret and the selection, and the
+// lines with the scrolling over them. Given the text, the character widths, the width of a
+// line and how many lines the view holds, it says which lines are in sight, where any line
+// starts, and moves the view by lines, to a line, to the end, or to where a position shows.
 //
 // The line index is built on a thread of its own (see LineLocator); until it is complete, the
 // line count is an estimate and a place the index has not reached is wrapped on the spot from
@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/result_text.hpp"
+#include "ui/result/model/caret.hpp"
 #include "ui/result/model/char_widths.hpp"
 #include "ui/result/model/line_breaker.hpp"
 #include "ui/result/model/line_index.hpp"
@@ -45,8 +46,8 @@ class ResultLayout {
     ResultLayout(std::function<void(std::uint64_t generation)> notice, std::function<void()> moved);
     ~ResultLayout();
 
-    // A new text: the view goes back to the first line, and the lines are laid out again at
-    // the next setView().
+    // A new text: the view goes back to the first line, the caret to the start, and the lines
+    // are laid out again at the next setView().
     void setText(ResultTextPtr text);
     // New character widths: the lines are laid out again.
     void setWidths(std::unique_ptr<CharWidths> widths);
@@ -54,6 +55,9 @@ class ResultLayout {
     // Lays the lines out again when the width changes, keeping the top line's text in sight.
     void setView(Width lineWidth, int rows);
     void indexProgressed(std::uint64_t generation);
+
+    Caret& caret() { return caret_; }
+    const Caret& caret() const { return caret_; }
 
     TextSource& text() { return *source_; }
     std::size_t size() const { return source_->size(); }
@@ -112,6 +116,8 @@ class ResultLayout {
     int rows_ = 1;
     std::unique_ptr<LineLocator> lines_;
     std::uint64_t generation_ = 0;
+
+    Caret caret_;
 
     std::size_t top_ = 0;
     std::int64_t topLine_ = 0;
