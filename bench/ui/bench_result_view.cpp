@@ -25,11 +25,13 @@
 #include "support/process_memory.hpp"
 #include "support/recording_window.hpp"
 #include "ui/result/result_view.hpp"
+#include "ui/result/result_view_test_access.hpp"
 
 namespace {
 
 using tavix::testing::megabytes;
 using tavix::testing::statusKilobytes;
+using tavix::ui::ResultViewTestAccess;
 
 void press(QWidget* widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QKeyEvent down(QEvent::KeyPress, key, modifiers);
@@ -85,7 +87,7 @@ void run(tavix::ui::ResultView& view, const char* first, const char* last) {
     const double earlyEnd = timed(view, [&] { press(&view, Qt::Key_End, Qt::ControlModifier); });
     std::printf("Ctrl+End + paint, layout still going  %9.3f ms (CPU %.3f ms, end shown: %s)\n",
                 earlyEnd, lastCpuMilliseconds, view.visibleLines().back().last ? "yes" : "no");
-    view.waitForLayout();
+    ResultViewTestAccess::waitForLayout(view);
     std::printf("layout complete after setText         %9.3f ms (%lld lines)\n",
                 double(sinceSet.nsecsElapsed()) / 1e6, static_cast<long long>(view.lineCount()));
     QCoreApplication::processEvents();
@@ -93,7 +95,7 @@ void run(tavix::ui::ResultView& view, const char* first, const char* last) {
                 timed(view, [&] { press(&view, Qt::Key_Home, Qt::ControlModifier); }));
     const double end = timed(view, [&] { press(&view, Qt::Key_End, Qt::ControlModifier); });
     std::printf("Ctrl+End + paint                      %9.3f ms (top line %lld)\n", end,
-                static_cast<long long>(view.firstVisibleLine()));
+                static_cast<long long>(ResultViewTestAccess::firstVisibleLine(view)));
     QScrollBar* bar = view.verticalScrollBar();
     std::printf("scroll bar to the middle + paint      %9.3f ms\n",
                 timed(view, [&] { bar->setValue(bar->maximum() / 2); }));
@@ -129,13 +131,13 @@ void run(tavix::ui::ResultView& view, const char* first, const char* last) {
     sinceSet.restart();
     std::printf("resize (rewrap) + first paint         %9.3f ms\n",
                 timed(view, [&] { view.resize(size0.width() - 120, size0.height()); }));
-    view.waitForLayout();
+    ResultViewTestAccess::waitForLayout(view);
     std::printf("rewrap complete                       %9.3f ms (%lld lines)\n",
                 double(sinceSet.nsecsElapsed()) / 1e6, static_cast<long long>(view.lineCount()));
     view.resize(size0);
-    view.waitForLayout();
+    ResultViewTestAccess::waitForLayout(view);
     std::printf("line index                            %9.3f MB\n",
-                megabytes(double(view.layoutMemoryUse())));
+                megabytes(double(ResultViewTestAccess::layoutMemoryUse(view))));
     std::printf("RSS now / peak so far                 %9.1f MB / %.1f MB\n",
                 statusKilobytes("VmRSS:") / 1024.0, statusKilobytes("VmHWM:") / 1024.0);
     QGuiApplication::clipboard()->clear();

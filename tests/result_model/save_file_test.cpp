@@ -1,7 +1,7 @@
 // Saving a result to a file: the file appears whole, with exactly the text's bytes, or not at
 // all; on a cancel, a full disk (the process's file size limit) or a folder the user may not
 // write in, an existing file is left as it was and no new file stays behind.
-#include "ui/result/model/save_file.hpp"
+#include "ui/result/io/save_file.hpp"
 
 #include <cerrno>
 #include <csignal>

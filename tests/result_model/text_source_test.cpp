@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "model_support.hpp"
+#include "ui/result/io/chunk_stream.hpp"
 #include "ui/result/model/characters.hpp"
-#include "ui/result/model/chunk_stream.hpp"
 
 namespace tavix::ui {
 namespace {

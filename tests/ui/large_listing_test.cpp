@@ -24,6 +24,7 @@
 #include "support/qt_helpers.hpp"
 #include "ui/frm_tavix.hpp"
 #include "ui/result/result_view.hpp"
+#include "ui/result/result_view_test_access.hpp"
 
 using tavix::testing::control;
 using tavix::testing::MessageBoxAnswerer;
@@ -31,6 +32,7 @@ using tavix::testing::type;
 using tavix::testing::virtualMemoryBytes;
 using tavix::ui::frmTavix;
 using tavix::ui::ResultView;
+using tavix::ui::ResultViewTestAccess;
 
 namespace {
 
@@ -228,7 +230,8 @@ class LargeListingTest : public QObject {
         for (bool wrapped : {false, true}) {
             if (wrapped) {
                 QTRY_VERIFY(txt->isLayoutComplete());
-                QTRY_COMPARE(txt->firstVisibleLine(), txt->lineCount() - txt->fullyVisibleRows());
+                QTRY_COMPARE(ResultViewTestAccess::firstVisibleLine(*txt),
+                             txt->lineCount() - txt->fullyVisibleRows());
             }
             QTRY_VERIFY(!txt->visibleLines().empty() && txt->visibleLines().back().last);
             const std::vector<tavix::ui::LineSpan> lines = txt->visibleLines();

@@ -2,31 +2,21 @@
 // documents folder, the file written exactly as shown, the progress with "Cancelar" for a long
 // save, and a failure told in a message box while an existing file stays as it was.
 #include <QAbstractButton>
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListView>
-#include <QMenu>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 
 #include <functional>
-#include <memory>
 #include <sys/resource.h>
 
-#include "core/computations.hpp"
-#include "support/qt_helpers.hpp"
-#include "support/recording_window.hpp"
-#include "ui/result/result_view.hpp"
+#include "result_view_fixture.hpp"
 #include "ui/result/save_dialog.hpp"
-
-using tavix::ResultTextPtr;
-using tavix::ui::ResultView;
 
 namespace {
 
@@ -54,23 +44,13 @@ void whenModal(std::function<void(T&)> handle) {
 
 }  // namespace
 
-class ResultSaveTest : public QObject {
+class ResultSaveTest : public QObject, ResultViewFixture {
     Q_OBJECT
 
   private:
     QTemporaryDir home;
     QString documents;
     QString earlier;  // a file that was there before every save
-    std::unique_ptr<ResultView> view;
-
-    void show(ResultTextPtr text) {
-        view = std::make_unique<ResultView>();
-        view->resize(600, 400);
-        view->setText(std::move(text));
-        view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
-        view->setFocus();
-    }
     // Only the earlier file in the documents folder, as it was.
     void expectUntouched() {
         QCOMPARE(contentsOf(earlier), QByteArray("antes\n"));

@@ -27,7 +27,44 @@ QAccessibleInterface* resultViewFactory(const QString& className, QObject* objec
 // long paragraph, which is handed out in pieces anyway.
 constexpr std::size_t kParagraphReach = std::size_t{1} << 20;
 
+// The accessibility events of a new text carry at most this much of the old and new texts.
+constexpr std::size_t kAccessibleEventBytes = 64 * 1024;
+
+// The start of a text, at most about `bytes` long, cut on a character boundary.
+QString prefixOf(const ResultText& text, std::size_t bytes) {
+    const std::uint64_t end = text.byteOffset(text.characterOffset(std::min(bytes, text.size())));
+    const std::string piece = text.slice(0, end);
+    return QString::fromUtf8(piece.data(), qsizetype(piece.size()));
+}
+
 }  // namespace
+
+void notifyTextReplaced(ResultView* view, const ResultText& old) {
+    if (!QAccessible::isActive()) {
+        return;
+    }
+    QAccessibleTextUpdateEvent event(view, 0, prefixOf(old, kAccessibleEventBytes),
+                                     prefixOf(view->text(), kAccessibleEventBytes));
+    QAccessible::updateAccessibility(&event);
+}
+
+void notifyCaretMoved(ResultView* view, bool caret, bool selection) {
+    if (!QAccessible::isActive() || !(caret || selection)) {
+        return;
+    }
+    const auto offset = [view](std::size_t pos) {
+        return int(std::min<std::uint64_t>(view->text().characterOffset(pos), INT_MAX));
+    };
+    if (caret) {
+        QAccessibleTextCursorEvent event(view, offset(view->cursorPosition()));
+        QAccessible::updateAccessibility(&event);
+    }
+    if (selection) {
+        QAccessibleTextSelectionEvent event(view, offset(view->selectionStart()),
+                                            offset(view->selectionEnd()));
+        QAccessible::updateAccessibility(&event);
+    }
+}
 
 void installResultViewAccessibility() {
     static const bool installed = [] {
@@ -162,37 +199,23 @@ QString ResultViewAccessible::text(int startOffset, int endOffset) const {
 
 std::pair<std::size_t, std::size_t> ResultViewAccessible::unitAt(
     std::size_t pos, QAccessible::TextBoundaryType boundary) const {
-    TextSource& text = view()->layout().text();
-    const std::size_t size = text.size();
+    const std::size_t size = view()->text().size();
     switch (boundary) {
         case QAccessible::CharBoundary:
-            return {pos, nextCharBoundary(text, pos)};
-        case QAccessible::WordBoundary: {
-            const std::size_t start = wordStart(text, pos);
-            return {start, wordEnd(text, start)};
-        }
+            return {pos, view()->nextCharacter(pos)};
+        case QAccessible::WordBoundary:
+            return view()->wordAt(pos);
         case QAccessible::LineBoundary: {
             const LineSpan line = view()->lineHolding(pos);
             return {line.start, line.next};
         }
         case QAccessible::SentenceBoundary:
-        case QAccessible::ParagraphBoundary: {
+        case QAccessible::ParagraphBoundary:
             // A paragraph ends with its line break.
             if (!view()->text().hasLineBreaks()) {
                 return {0, size};
             }
-            std::size_t start = std::min(pos, size);
-            const std::size_t farBack = start > kParagraphReach ? start - kParagraphReach : 0;
-            while (start > farBack && !isLineBreak(text.at(start - 1))) {
-                --start;
-            }
-            std::size_t end = std::min(pos, size);
-            const std::size_t farOn = std::min(size, end + kParagraphReach);
-            while (end < farOn && !isLineBreak(text.at(end))) {
-                ++end;
-            }
-            return {start, nextCharBoundary(text, end)};
-        }
+            return view()->paragraphAt(pos, kParagraphReach);
         case QAccessible::NoBoundary:
             break;
     }
@@ -222,7 +245,7 @@ QString ResultViewAccessible::textBeforeOffset(int offset, QAccessible::TextBoun
         *startOffset = *endOffset = 0;
         return {};
     }
-    const std::size_t before = previousCharBoundary(view()->layout().text(), here);
+    const std::size_t before = view()->previousCharacter(here);
     const auto [begin, end] = unitAt(before, boundary);
     return piece(begin, end, startOffset, endOffset);
 }

@@ -9,12 +9,18 @@
 #include <cstddef>
 #include <utility>
 
+#include "core/result_text.hpp"
+
 namespace tavix::ui {
 
 class ResultView;
 
 // Registers, once, the accessibility factory that serves every ResultView.
 void installResultViewAccessibility();
+// Tells assistive technology, when one listens, that the view's text replaced `old`, and
+// that its caret or its selection moved.
+void notifyTextReplaced(ResultView* view, const ResultText& old);
+void notifyCaretMoved(ResultView* view, bool caret, bool selection);
 
 class ResultViewAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
   public:

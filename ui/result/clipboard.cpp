@@ -1,6 +1,9 @@
 #include "ui/result/clipboard.hpp"
 
 #include <QByteArray>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -66,6 +69,43 @@ QVariant ResultMimeData::retrieveData(const QString& mimeType, QMetaType type) c
     } catch (const std::bad_alloc&) {
         // No room for the paste's copy: it gets nothing, and the program goes on.
         return {};
+    }
+}
+
+std::optional<QString> ResultClipboard::copy(const ResultTextPtr& text, std::size_t begin,
+                                             std::size_t end) {
+    if (end - begin > limit_) {
+        const QLocale portuguese(QLocale::Portuguese, QLocale::Brazil);
+        const auto megabytes = [&](std::size_t n) {
+            return portuguese.toString(qint64((n + (1 << 19)) >> 20));
+        };
+        return QStringLiteral(
+                   "A seleção (%1 MB) é grande demais para copiar; o limite é de %2 MB. "
+                   "Selecione um trecho menor, ou use \u201CSalvar como\u2026\u201D "
+                   "(Ctrl+S) para gravar o resultado em um arquivo.")
+            .arg(megabytes(end - begin), megabytes(limit_));
+    }
+    auto* data = new ResultMimeData(text, begin, end);
+    QGuiApplication::clipboard()->setMimeData(data);
+    copied_ = data;
+    return std::nullopt;
+}
+
+void ResultClipboard::setPrimarySelection(const ResultTextPtr& text, std::size_t begin,
+                                          std::size_t end) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (begin < end && clipboard->supportsSelection() && end - begin <= limit_) {
+        auto* data = new ResultMimeData(text, begin, end);
+        clipboard->setMimeData(data, QClipboard::Selection);
+        primarySelection_ = data;
+    }
+}
+
+void ResultClipboard::release() {
+    for (ResultMimeData* data : {copied_.data(), primarySelection_.data()}) {
+        if (data != nullptr) {
+            data->keepOwnCopy();
+        }
     }
 }
 

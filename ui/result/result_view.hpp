@@ -2,37 +2,38 @@
 // 1.2 GB listing of every prime below 2^31. It reads its text through a text source that makes
 // any stretch on demand, wraps it with a layout that needs no widget, and paints only the
 // lines in sight, so showing, scrolling, selecting, copying and saving cost the same for a
-// short result and a huge one. This class paints and hands events on; the rest lives in the
-// layout, the key bindings, the clipboard data, the save dialog and the accessible interface.
+// short result and a huge one. This class paints (with a line painter) and hands events on:
+// keys to the key bindings, the mouse to its controller, copies to the clipboard controller;
+// the rest lives in the layout, the save dialog and the accessible interface.
 #pragma once
 
 #include <QAbstractScrollArea>
-#include <QBasicTimer>
 #include <QPointF>
-#include <QPointer>
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/result_text.hpp"
+#include "ui/result/caret_blink.hpp"
+#include "ui/result/clipboard.hpp"
+#include "ui/result/model/characters.hpp"
 #include "ui/result/model/layout.hpp"
 #include "ui/result/model/navigation.hpp"
+#include "ui/result/mouse_controller.hpp"
 
 class QMenu;
 
 namespace tavix::ui {
 
-class ResultMimeData;
-
 class ResultView : public QAbstractScrollArea {
     Q_OBJECT
   public:
-    // The largest selection that "Copiar" puts on the clipboard (128 MiB).
-    static constexpr std::size_t kDefaultCopyLimit = std::size_t{128} << 20;
+    static constexpr std::size_t kDefaultCopyLimit = ResultClipboard::kDefaultCopyLimit;
 
     explicit ResultView(QWidget* parent = nullptr);
     ~ResultView() override;
@@ -49,11 +50,11 @@ class ResultView : public QAbstractScrollArea {
 
     // Caret and selection, as byte offsets into the text on character boundaries. The
     // selection runs between the anchor and the caret.
-    std::size_t cursorPosition() const { return caret_.caret; }
-    std::size_t anchorPosition() const { return caret_.anchor; }
-    std::size_t selectionStart() const { return caret_.selectionStart(); }
-    std::size_t selectionEnd() const { return caret_.selectionEnd(); }
-    bool hasSelection() const { return caret_.hasSelection(); }
+    std::size_t cursorPosition() const { return layout_.caret().caret; }
+    std::size_t anchorPosition() const { return layout_.caret().anchor; }
+    std::size_t selectionStart() const { return layout_.caret().selectionStart(); }
+    std::size_t selectionEnd() const { return layout_.caret().selectionEnd(); }
+    bool hasSelection() const { return layout_.caret().hasSelection(); }
     std::string selectedText() { return bytes(selectionStart(), selectionEnd()); }
     void setCursorPosition(std::size_t pos);
     void setSelection(std::size_t anchor, std::size_t caret);
@@ -63,8 +64,8 @@ class ResultView : public QAbstractScrollArea {
     // a message pointing to "Salvar como…", since neither this program nor most others can
     // take such a paste.
     void copy();
-    std::size_t copyLimit() const { return copyLimit_; }
-    void setCopyLimit(std::size_t bytes) { copyLimit_ = bytes; }
+    std::size_t copyLimit() const { return clipboard_.limit(); }
+    void setCopyLimit(std::size_t bytes) { clipboard_.setLimit(bytes); }
     // "Salvar como…": the whole result to a file the user chooses.
     void saveAs();
 
@@ -73,10 +74,7 @@ class ResultView : public QAbstractScrollArea {
 
     // The layout. Until the text is fully wrapped, lineCount() is an estimate.
     bool isLayoutComplete() const { return layout_.complete(); }
-    void waitForLayout() { layout_.waitForIndex(); }
     std::int64_t lineCount() const { return layout_.lineCount(); }
-    // The line at the top of the view; an estimate while the view is ahead of the layout.
-    std::int64_t firstVisibleLine() const { return layout_.topLine(); }
     // The lines in sight, the last one possibly cut off by the bottom edge.
     std::vector<LineSpan> visibleLines();
     // The lines that fit entirely in the view.
@@ -85,8 +83,6 @@ class ResultView : public QAbstractScrollArea {
     Width lineWidth() const { return layout_.lineWidth(); }
     // The characters of a line, without its line break.
     std::string lineText(const LineSpan& line);
-    // Memory the line starts take, in bytes.
-    std::size_t layoutMemoryUse() const { return layout_.indexMemoryUse(); }
 
     // For the accessibility interface: the visual line holding `pos` (waiting for the layout
     // if need be), the box of the character at `pos` in viewport coordinates (empty when out
@@ -95,7 +91,14 @@ class ResultView : public QAbstractScrollArea {
     QRectF characterRect(std::size_t pos);
     std::optional<std::size_t> positionAt(QPointF viewportPos);
     void ensureVisible(std::size_t pos) { layout_.ensureVisible(pos); }
-    ResultLayout& layout() { return layout_; }
+    // The character boundaries either side of `pos`, and the word and the paragraph (looked
+    // for at most `reach` bytes away) at `pos`.
+    std::size_t nextCharacter(std::size_t pos);
+    std::size_t previousCharacter(std::size_t pos);
+    std::pair<std::size_t, std::size_t> wordAt(std::size_t pos);
+    std::pair<std::size_t, std::size_t> paragraphAt(std::size_t pos, std::size_t reach) {
+        return tavix::ui::paragraphAt(layout_.text(), pos, reach);
+    }
 
   signals:
     // The view received the keyboard focus, for whatever reason (mouse, Tab, setFocus(), the
@@ -124,6 +127,9 @@ class ResultView : public QAbstractScrollArea {
     void scrollContentsBy(int dx, int dy) override;
 
   private:
+    friend class MouseController;
+    friend struct ResultViewTestAccess;
+
     void fontChanged();
     void updateLayout();
     void layoutMoved();
@@ -131,13 +137,8 @@ class ResultView : public QAbstractScrollArea {
 
     void placeCaret(std::size_t pos, bool extend, bool scroll = true);
     void select(std::size_t anchor, std::size_t caret, bool scroll);
-    void selectWordAt(std::size_t pos);
-    void restartCaretBlink();
-    void dragTo(QPointF viewportPos);
+    void restartCaretBlink() { caretBlink_.restart(this, hasFocus()); }
     void setPrimarySelection();
-    void releaseCopies();
-    void notifyAccessibleText(const ResultText& old);
-    void notifyAccessibleCaret(bool caret, bool selection);
 
     ResultTextPtr text_;
     ResultLayout layout_;
@@ -146,18 +147,9 @@ class ResultView : public QAbstractScrollArea {
     bool updatingLayout_ = false;
     bool syncingScrollBar_ = false;
 
-    Caret caret_;
-    bool caretShown_ = true;
-    QBasicTimer caretBlink_;
-
-    bool dragging_ = false;
-    QPointF dragPos_;
-    QBasicTimer dragScroll_;
-
-    std::size_t copyLimit_ = kDefaultCopyLimit;
-    // The last copies put on the clipboard and the primary selection, while they are there.
-    QPointer<ResultMimeData> copied_;
-    QPointer<ResultMimeData> primarySelection_;
+    CaretBlink caretBlink_;
+    MouseController mouse_{*this};
+    ResultClipboard clipboard_;
 };
 
 }  // namespace tavix::ui

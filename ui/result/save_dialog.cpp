@@ -20,7 +20,7 @@
 #include <thread>
 
 #include "ui/message_box.hpp"
-#include "ui/result/model/save_file.hpp"
+#include "ui/result/io/save_file.hpp"
 
 namespace tavix::ui {
 
@@ -193,6 +193,21 @@ void stopSaves() {
     stopping = true;
 }
 
+namespace {
+
+// The save's progress: window-modal, shown by the caller after a moment, "Cancelar" stops it.
+void setUpProgress(QProgressDialog& progress, SaveControl& control) {
+    progress.setObjectName(QStringLiteral("saveProgress"));
+    progress.setWindowTitle(QStringLiteral("Tavix"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(INT_MAX);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    QObject::connect(&progress, &QProgressDialog::canceled, [&control] { control.cancel = true; });
+}
+
+}  // namespace
+
 bool saveResultTo(QWidget* parent, const ResultTextPtr& text, const QString& path) {
     SaveControl control;
     control.cancel = stopping.load();
@@ -212,13 +227,7 @@ bool saveResultTo(QWidget* parent, const ResultTextPtr& text, const QString& pat
 
     QProgressDialog progress(QStringLiteral("Salvando o resultado em %1…").arg(quoted(path)),
                              QStringLiteral("Cancelar"), 0, 1000, parent);
-    progress.setObjectName(QStringLiteral("saveProgress"));
-    progress.setWindowTitle(QStringLiteral("Tavix"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(INT_MAX);  // shown below, after a moment
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
-    QObject::connect(&progress, &QProgressDialog::canceled, [&control] { control.cancel = true; });
+    setUpProgress(progress, control);
 
     QEventLoop loop;
     QTimer tick;

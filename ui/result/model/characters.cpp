@@ -103,4 +103,20 @@ std::size_t wordEnd(TextSource& text, std::size_t pos) {
     return pos;
 }
 
+std::pair<std::size_t, std::size_t> paragraphAt(TextSource& text, std::size_t pos,
+                                                std::size_t reach) {
+    const std::size_t size = text.size();
+    std::size_t start = std::min(pos, size);
+    const std::size_t farBack = start > reach ? start - reach : 0;
+    while (start > farBack && !isLineBreak(text.at(start - 1))) {
+        --start;
+    }
+    std::size_t end = std::min(pos, size);
+    const std::size_t farOn = std::min(size, end + reach);
+    while (end < farOn && !isLineBreak(text.at(end))) {
+        ++end;
+    }
+    return {start, nextCharBoundary(text, end)};
+}
+
 }  // namespace tavix::ui

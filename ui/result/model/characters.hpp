@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <utility>
 
 #include "core/utf8.hpp"
 #include "ui/result/model/text_source.hpp"
@@ -21,5 +22,10 @@ std::size_t snapToChar(TextSource& text, std::size_t pos);
 // wordStart(pos) and wordEnd(pos) bound the run holding the character at `pos`.
 std::size_t wordStart(TextSource& text, std::size_t pos);
 std::size_t wordEnd(TextSource& text, std::size_t pos);
+
+// The paragraph holding `pos`, up to and with its line break, looked for at most `reach` bytes
+// either side.
+std::pair<std::size_t, std::size_t> paragraphAt(TextSource& text, std::size_t pos,
+                                                std::size_t reach);
 
 }  // namespace tavix::ui

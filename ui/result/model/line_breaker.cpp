@@ -29,6 +29,39 @@ std::uint64_t blankBits(std::uint64_t word) {
     return ~(((y & kLowBits) + kLowBits) | y | kLowBits);
 }
 
+// Where a line being wrapped has got to: the next byte, its x, and the place after the last run
+// of blanks (0: none yet).
+struct WrapScan {
+    std::size_t i = 0;
+    Width x = 0;
+    std::size_t breakAt = 0;
+};
+
+// Eight plain characters at a time while they surely fit. The sum is the widest any prefix of
+// them reaches, since no width is negative.
+inline void wrapPlainRun(const unsigned char* bytes, std::size_t size, std::size_t cap,
+                         const std::array<std::int32_t, 256>& table, Width lineWidth,
+                         WrapScan& scan) {
+    while (size - scan.i >= 8 && scan.i + 8 <= cap) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes + scan.i, sizeof word);
+        if (hasSpecialByte(word)) {
+            return;
+        }
+        const unsigned char* b = bytes + scan.i;
+        const Width sum = table[b[0]] + table[b[1]] + table[b[2]] + table[b[3]] + table[b[4]] +
+                          table[b[5]] + table[b[6]] + table[b[7]];
+        if (scan.x + sum > lineWidth) {
+            return;
+        }
+        if (const std::uint64_t blanks = blankBits(word)) {
+            scan.breakAt = scan.i + static_cast<std::size_t>(63 - std::countl_zero(blanks)) / 8 + 1;
+        }
+        scan.x += sum;
+        scan.i += 8;
+    }
+}
+
 }  // namespace
 
 LineSpan LineBreaker::line(TextSource& text, std::size_t start) const {
@@ -42,30 +75,11 @@ LineSpan LineBreaker::line(TextSource& text, std::size_t start) const {
     const std::array<std::int32_t, 256>& table = widths_.byteTable();
     const Width blank = table[' '];
     const auto at = [start](std::size_t i) { return start + i; };
-    Width x = 0;
-    std::size_t breakAt = 0;  // after the last run of blanks; 0 means none yet
-    std::size_t i = 0;
+    WrapScan scan;
+    std::size_t& i = scan.i;
+    Width& x = scan.x;
     for (;;) {
-        // Eight plain characters at a time while they surely fit. The sum is the widest any
-        // prefix of them reaches, since no width is negative.
-        while (size - i >= 8 && i + 8 <= cap) {
-            std::uint64_t word;
-            std::memcpy(&word, bytes + i, sizeof word);
-            if (hasSpecialByte(word)) {
-                break;
-            }
-            const unsigned char* b = bytes + i;
-            const Width sum = table[b[0]] + table[b[1]] + table[b[2]] + table[b[3]] + table[b[4]] +
-                              table[b[5]] + table[b[6]] + table[b[7]];
-            if (x + sum > lineWidth_) {
-                break;
-            }
-            if (const std::uint64_t blanks = blankBits(word)) {
-                breakAt = i + static_cast<std::size_t>(63 - std::countl_zero(blanks)) / 8 + 1;
-            }
-            x += sum;
-            i += 8;
-        }
+        wrapPlainRun(bytes, size, cap, table, lineWidth_, scan);
         // One character at a time over the next eight bytes: the line may end among them.
         const std::size_t slowEnd = std::min(size, i + 8);
         while (i < slowEnd) {
@@ -80,7 +94,7 @@ LineSpan LineBreaker::line(TextSource& text, std::size_t start) const {
                     return {start, at(i), at(i), false};
                 }
                 x = c == ' ' ? x + blank : (x / widths_.tabStop() + 1) * widths_.tabStop();
-                breakAt = ++i;
+                scan.breakAt = ++i;
                 continue;
             }
             Width w = table[c];
@@ -98,10 +112,9 @@ LineSpan LineBreaker::line(TextSource& text, std::size_t start) const {
                 length = decoded.length;
             }
             if (x + w > lineWidth_ && i > 0) {
-                if (breakAt > 0) {
-                    return {start, at(breakAt), at(breakAt), false};
-                }
-                return {start, at(i), at(i), false};  // a word wider than the line
+                // After the last blanks, or within a word wider than the line.
+                const std::size_t end = scan.breakAt > 0 ? scan.breakAt : i;
+                return {start, at(end), at(end), false};
             }
             x += w;
             i += length;

@@ -7,10 +7,43 @@
 
 namespace tavix::ui {
 
+namespace {
+
+// A line or page up or down, keeping the caret's x, scrolling the view along.
+CaretMove verticalMove(ResultLayout& layout, const Caret& caret, Motion motion) {
+    TextSource& text = layout.text();
+    layout.ensureVisible(caret.caret);
+    const int rows = layout.rows();
+    std::vector<LineSpan> lines = layout.visibleLines(rows);
+    if (lines.empty()) {
+        return {caret.caret, -1};
+    }
+    std::int64_t row = 0;
+    while (row + 1 < std::int64_t(lines.size()) && !lines[row].holds(caret.caret)) {
+        ++row;
+    }
+    const LineBreaker wrap = layout.breaker();
+    const Width keepX = caret.preferredX >= 0
+                            ? caret.preferredX
+                            : wrap.xOf(wrap.lineText(text, lines[row]), caret.caret);
+    const bool page = motion == Motion::NextPage || motion == Motion::PreviousPage;
+    const std::int64_t step =
+        (motion == Motion::NextLine || motion == Motion::NextPage ? 1 : -1) * (page ? rows : 1);
+    std::int64_t target = row + step;
+    if (page || target < 0 || target >= rows) {
+        const std::int64_t moved = layout.scrollLines(page ? step : (target < 0 ? -1 : 1));
+        target -= moved;
+        lines = layout.visibleLines(rows);
+    }
+    target = std::clamp<std::int64_t>(target, 0, std::int64_t(lines.size()) - 1);
+    return {wrap.offsetAt(wrap.lineText(text, lines[target]), keepX), keepX};
+}
+
+}  // namespace
+
 CaretMove moveCaret(ResultLayout& layout, const Caret& caret, Motion motion, bool extend) {
     TextSource& text = layout.text();
     const bool collapse = !extend && caret.hasSelection();
-    Width keepX = -1;
     std::size_t pos = caret.caret;
     switch (motion) {
         case Motion::NextChar:
@@ -51,36 +84,10 @@ CaretMove moveCaret(ResultLayout& layout, const Caret& caret, Motion motion, boo
         case Motion::NextLine:
         case Motion::PreviousLine:
         case Motion::NextPage:
-        case Motion::PreviousPage: {
-            layout.ensureVisible(caret.caret);
-            const int rows = layout.rows();
-            std::vector<LineSpan> lines = layout.visibleLines(rows);
-            if (lines.empty()) {
-                break;
-            }
-            std::int64_t row = 0;
-            while (row + 1 < std::int64_t(lines.size()) && !lines[row].holds(caret.caret)) {
-                ++row;
-            }
-            const LineBreaker wrap = layout.breaker();
-            keepX = caret.preferredX >= 0 ? caret.preferredX
-                                          : wrap.xOf(wrap.lineText(text, lines[row]), caret.caret);
-            const bool page = motion == Motion::NextPage || motion == Motion::PreviousPage;
-            const std::int64_t step =
-                (motion == Motion::NextLine || motion == Motion::NextPage ? 1 : -1) *
-                (page ? rows : 1);
-            std::int64_t target = row + step;
-            if (page || target < 0 || target >= rows) {
-                const std::int64_t moved = layout.scrollLines(page ? step : (target < 0 ? -1 : 1));
-                target -= moved;
-                lines = layout.visibleLines(rows);
-            }
-            target = std::clamp<std::int64_t>(target, 0, std::int64_t(lines.size()) - 1);
-            pos = wrap.offsetAt(wrap.lineText(text, lines[target]), keepX);
-            break;
-        }
+        case Motion::PreviousPage:
+            return verticalMove(layout, caret, motion);
     }
-    return {pos, keepX};
+    return {pos, -1};
 }
 
 }  // namespace tavix::ui

@@ -1,4 +1,4 @@
-#include "ui/result/model/save_file.hpp"
+#include "ui/result/io/save_file.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "ui/result/model/chunk_stream.hpp"
+#include "ui/result/io/chunk_stream.hpp"
 
 namespace tavix::ui {
 

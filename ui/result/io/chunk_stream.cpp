@@ -1,9 +1,9 @@
-#include "ui/result/model/chunk_stream.hpp"
+#include "ui/result/io/chunk_stream.hpp"
 
 #include <algorithm>
 #include <system_error>
 
-#include "core/engines/work_sharing.hpp"
+#include "core/work_sharing.hpp"
 
 namespace tavix::ui {
 

@@ -1,0 +1,30 @@
+cmake_minimum_required(VERSION 3.25)
+# The direction of the program's layers: the core and the result area's widget-free parts
+# (ui/result/model, ui/result/io) are built and tested without Qt, and the windows depend on
+# them, never the other way. Run as a script (cmake -DROOT=... -P): it fails, naming the file
+# and the line, when one of them includes a Qt header or a file of ui/ outside those parts
+# (the core: any file of ui/).
+file(GLOB_RECURSE core_sources ${ROOT}/core/*.cpp ${ROOT}/core/*.hpp)
+file(GLOB_RECURSE widget_free_sources ${ROOT}/ui/result/model/*.cpp ${ROOT}/ui/result/model/*.hpp
+     ${ROOT}/ui/result/io/*.cpp ${ROOT}/ui/result/io/*.hpp)
+set(faults "")
+foreach(source ${core_sources} ${widget_free_sources})
+    file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include")
+    foreach(line ${includes})
+        set(wrong FALSE)
+        if(line MATCHES "<Q[A-Za-z0-9_]*(/|>)")
+            set(wrong TRUE)
+        elseif(line MATCHES "[\"<]ui/")
+            if(source IN_LIST core_sources OR NOT line MATCHES "[\"<]ui/result/(model|io)/")
+                set(wrong TRUE)
+            endif()
+        endif()
+        if(wrong)
+            file(RELATIVE_PATH name ${ROOT} ${source})
+            string(APPEND faults "\n  ${name}: ${line}")
+        endif()
+    endforeach()
+endforeach()
+if(faults)
+    message(FATAL_ERROR "Qt or window code included where no widget belongs:${faults}")
+endif()
