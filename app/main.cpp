@@ -23,9 +23,11 @@ constexpr std::size_t kWindowBytes = std::size_t{32} << 20;
 int main(int argc, char** argv) {
     // Each thread that allocates would otherwise get a memory arena of its own, reserving
     // 64 MB of address space each; under a limit on the address space (ulimit -v) those
-    // reserves alone left no room for the stack of a new thread. Two arenas serve the two
-    // threads that work at once.
-    mallopt(M_ARENA_MAX, 2);
+    // reserves left no room for the stack of a new thread, and even one more arena, made while
+    // the window starts, now and then left too little for the window itself at 200 MB. The
+    // threads allocate little (the listing's text is made on demand, a save reuses its
+    // chunks), so all of them share the one arena.
+    mallopt(M_ARENA_MAX, 1);
     QApplication app(argc, argv);
     const bool poolWhole = tavix::app::keepDrawingThreads();
     if (!tavix::app::drawingThreadsUsable()) {

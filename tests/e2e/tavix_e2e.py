@@ -290,6 +290,19 @@ class Program:
         for k in keys:
             xdotool("key", "--delay", "30", k)
 
+    def answer_yes(self, timeout=10.0):
+        """Answers "Sim" to the question on the screen with Alt+S, as a user would, and again
+        should the question still stand a moment later: a key sent while the box is being
+        mapped may reach no window."""
+        self.find("Sim", "push button", timeout=timeout)
+
+        def answered():
+            self.key("alt+s")
+            time.sleep(0.5)
+            return not self.find_all("Sim", "push button")
+
+        wait_for(answered, timeout, interval=0, what="the question answered")
+
     def screenshot(self, name, window_id=None):
         """Saves a PNG of the screen, or of one window, into TAVIX_ARTIFACTS; returns its path."""
         path = os.path.join(artifacts_dir(), name)

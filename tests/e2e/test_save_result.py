@@ -114,8 +114,7 @@ def main():
         tavix.key("Return", "Tab", "Tab", "Tab")
         wait_for(lambda: tavix.has_focus(result), what="the focus in Resultado")
         save_as(tavix, "lista.txt")
-        tavix.find("Sim", "push button", timeout=10)
-        tavix.key("alt+s")
+        tavix.answer_yes()
         wait_for(lambda: os.path.getsize(saved) == len(SMALL.encode()), 30, what="saved again")
         keyboard_back(tavix, window_id, result, "Sim")
 

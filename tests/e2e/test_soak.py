@@ -77,8 +77,7 @@ def rounds(documents):
                 wait_for(lambda: tavix.x_window("Salvar como"), what="the dialog on the screen")
                 tavix.key("Return")  # primos.txt, offered
                 if before is not None:
-                    tavix.find("Sim", "push button", timeout=10)
-                    tavix.key("alt+s")
+                    tavix.answer_yes()
                 if cancel:
                     wait_for(lambda: saving(tavix), 10, what="the save's progress")
                     tavix.key("Escape")

@@ -172,9 +172,8 @@ bool saveResultAs(QWidget* parent, const ResultTextPtr& text) {
 }
 
 bool roomFor(std::size_t bytes) {
-    // Another thread may hold a passing reserve at this moment (the C library makes a thread's
-    // memory arena by reserving twice its 64 MB and giving half back), so a refusal is asked
-    // again for a little while before it counts.
+    // Another thread may hold a passing reserve at this moment (a thread's stack, a buffer of
+    // Qt's being made), so a refusal is asked again for a little while before it counts.
     constexpr int kTries = 10;
     constexpr auto kPause = std::chrono::milliseconds(50);
     for (int attempt = 0; attempt < kTries; ++attempt) {
