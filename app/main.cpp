@@ -10,6 +10,7 @@
 #include "app/quit_signals.hpp"
 #include "ui/frm_tavix.hpp"
 #include "ui/qt_translations.hpp"
+#include "ui/result/io/address_space.hpp"
 #include "ui/result/save_dialog.hpp"
 
 namespace {

@@ -12,7 +12,6 @@
 #include <QTimer>
 
 #include <atomic>
-#include <chrono>
 #include <climits>
 #include <malloc.h>
 #include <new>
@@ -20,6 +19,7 @@
 #include <thread>
 
 #include "ui/message_box.hpp"
+#include "ui/result/io/address_space.hpp"
 #include "ui/result/io/save_file.hpp"
 
 namespace tavix::ui {
@@ -169,23 +169,6 @@ bool saveResultAs(QWidget* parent, const ResultTextPtr& text) {
         tellNoMemory(parent);
         return false;
     }
-}
-
-bool roomFor(std::size_t bytes) {
-    // Another thread may hold a passing reserve at this moment (a thread's stack, a buffer of
-    // Qt's being made), so a refusal is asked again for a little while before it counts.
-    constexpr int kTries = 10;
-    constexpr auto kPause = std::chrono::milliseconds(50);
-    for (int attempt = 0; attempt < kTries; ++attempt) {
-        void* start =
-            ::mmap(nullptr, bytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-        if (start != MAP_FAILED) {
-            ::munmap(start, bytes);
-            return true;
-        }
-        std::this_thread::sleep_for(kPause);
-    }
-    return false;
 }
 
 void stopSaves() {

@@ -6,7 +6,6 @@
 
 #include <QString>
 
-#include <cstddef>
 
 #include "core/result_text.hpp"
 
@@ -24,11 +23,6 @@ bool saveResultAs(QWidget* parent, const ResultTextPtr& text);
 
 // Saves `text` to `path`, with the progress dialog and the failure message over `parent`.
 bool saveResultTo(QWidget* parent, const ResultTextPtr& text, const QString& path);
-
-// Whether `bytes` more of address space can be had now. Qt's widgets do not survive a failed
-// allocation, so where the address space is limited (ulimit -v) the window asks before it
-// opens something large.
-bool roomFor(std::size_t bytes);
 
 // Stops a save under way, and any that would start, as the program ends: the unfinished file
 // is removed and an existing one is left as it was.
