@@ -6,7 +6,6 @@
 
 #include <QString>
 
-
 #include "core/result_text.hpp"
 
 class QWidget;
