@@ -121,15 +121,19 @@ TEST_F(LayoutTest, FarPlacesBeforeTheIndexGetsThere) {
     EXPECT_TRUE(layout.visibleLines(1).at(0).holds(top));
 }
 
+// With the index on its own thread, or in pieces on this one when no thread is to be had.
 TEST_F(LayoutTest, TheEndFollowedUntilTheIndexIsComplete) {
-    show(testing::listingText("0", "10000000"));
-    layout.scrollToEnd();
-    while (!layout.complete()) {
+    for (const bool refused : {false, true}) {
+        const testing::IndexThreadsRefused threads(refused);
+        show(testing::listingText("0", "10000000"));
+        layout.scrollToEnd();
+        while (!layout.complete()) {
+            takeNotices();
+        }
         takeNotices();
+        layout.waitForIndex();
+        expectTop(reference.size() - kRows);
     }
-    takeNotices();
-    layout.waitForIndex();
-    expectTop(reference.size() - kRows);
 }
 
 TEST_F(LayoutTest, PositionsComeIntoSightWithTheLeastScrolling) {

@@ -2,6 +2,7 @@
 // chunk at a time, against a reference wrap written from the definition; and the texts that
 // are not lists of numbers (line breaks, tabs, runs of blanks, broken UTF-8) tiled into lines.
 #include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
@@ -87,6 +88,31 @@ TEST(LineWrap, IndexBuiltOnItsOwnThread) {
     index.wait();
     expectIndexOf(index, reference);
     EXPECT_GE(notices.load(), 1);
+}
+
+// With no thread to be had, the index asks its owner for pieces, one notice at a time, and each
+// piece publishes the same samples the thread would; wait() lays out what is left at once.
+TEST(LineWrap, IndexBuiltInPiecesWithoutAThread) {
+    const ResultTextPtr text = testing::listingText("0", "6000000");
+    const std::vector<std::size_t> reference = referenceLineStarts(text->toString(), 300 * 64);
+    const std::unique_ptr<CharWidths> widths = madeUpWidths();
+    const testing::IndexThreadsRefused noThreads;
+    for (const bool waited : {false, true}) {
+        int notices = 0;
+        LineIndex index(text, *widths, 300 * 64, [&] { ++notices; });
+        ASSERT_EQ(notices, 1);  // the first piece is asked for at once
+        int pieces = 0;
+        for (; index.needsSteps() && !(waited && pieces == 2); ++pieces) {
+            index.step(std::chrono::nanoseconds(0));  // pieces of 4096 lines
+            ASSERT_EQ(notices, pieces + 2);
+            const std::int64_t last = index.sampleCount() - 1;
+            ASSERT_EQ(index.sample(last),
+                      reference[std::size_t(last * LineIndex::kLinesPerSample)]);
+        }
+        index.wait();
+        expectIndexOf(index, reference);
+        EXPECT_EQ(pieces, waited ? 2 : (std::int64_t(reference.size()) + 4095) / 4096);
+    }
 }
 
 // Small texts: the whole layout at once on the calling thread, no notice.

@@ -10,6 +10,7 @@
 #include "core/result_text.hpp"
 #include "support/recording_window.hpp"
 #include "ui/result/model/char_widths.hpp"
+#include "ui/result/model/line_index.hpp"
 
 namespace tavix::testing {
 
@@ -27,5 +28,13 @@ ResultTextPtr readThroughReaders(std::string bytes);
 // the longest run of whole words whose width, without the blank after the last one, fits; a
 // word wider than a line alone is cut after as many characters as fit, at least one.
 std::vector<std::size_t> referenceLineStarts(const std::string& text, ui::Width lineWidth);
+
+// While one lives, line indexes get no thread of their own, as when the system has none to give.
+struct IndexThreadsRefused {
+    explicit IndexThreadsRefused(bool refused = true) { ui::LineIndex::threadsAllowed = !refused; }
+    ~IndexThreadsRefused() { ui::LineIndex::threadsAllowed = true; }
+    IndexThreadsRefused(const IndexThreadsRefused&) = delete;
+    IndexThreadsRefused& operator=(const IndexThreadsRefused&) = delete;
+};
 
 }  // namespace tavix::testing

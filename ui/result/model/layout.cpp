@@ -80,6 +80,8 @@ void ResultLayout::indexProgressed(std::uint64_t generation) {
     if (generation != generation_ || !lines_) {
         return;
     }
+    // Without a thread for the index, each notice asks for the next piece of it.
+    lines_->stepIndex();
     if (state_ == TopState::FollowingEnd) {
         if (lines_->complete()) {
             scrollToEnd();

@@ -40,8 +40,10 @@ class ResultLayout {
         FollowingEnd,
     };
 
-    // `notice(generation)` runs on the layout thread when the index makes progress; the owner
-    // answers with indexProgressed(generation) on its own thread. `moved` runs whenever the
+    // `notice(generation)` runs on the layout thread when the index makes progress (or on the
+    // owner's thread, when the index has no thread and waits for its next piece); the owner
+    // answers soon after with indexProgressed(generation) on its own thread, from its event
+    // loop, never from inside notice(). `moved` runs whenever the
     // top line or the line count may have changed.
     ResultLayout(std::function<void(std::uint64_t generation)> notice, std::function<void()> moved);
     ~ResultLayout();

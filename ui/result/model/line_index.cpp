@@ -5,7 +5,6 @@
 #include <new>
 
 #include "ui/result/model/line_breaker.hpp"
-#include "ui/result/model/text_source.hpp"
 
 namespace tavix::ui {
 
@@ -26,15 +25,20 @@ LineIndex::LineIndex(ResultTextPtr text, const CharWidths& widths, Width lineWid
     const std::size_t maxSamples = text_->size() / kLinesPerSample + 2;
     blocks_.resize(maxSamples / kBlock + 1);
     publish(0);  // the first line's start is known before the layout begins
-    if (text_->size() > kSynchronousBytes) {
-        try {
-            thread_ = std::jthread([this](std::stop_token stop) { run(stop); });
-        } catch (const std::exception&) {
-            // No thread to be had (or no memory for one): the window goes on estimating.
-        }
+    if (text_->size() <= kSynchronousBytes) {
+        layOutUntil(Clock::time_point::max(), std::stop_token());
         return;
     }
-    run(std::stop_token());
+    if (threadsAllowed.load(std::memory_order_relaxed)) {
+        try {
+            thread_ = std::jthread([this](std::stop_token stop) { run(stop); });
+            return;
+        } catch (const std::exception&) {
+            // No thread to be had (or no memory for one): the owner's thread does the work.
+        }
+    }
+    stepping_ = true;
+    report();
 }
 
 LineIndex::~LineIndex() = default;  // the thread is asked to stop and joined
@@ -42,6 +46,15 @@ LineIndex::~LineIndex() = default;  // the thread is asked to stop and joined
 void LineIndex::wait() {
     if (thread_.joinable()) {
         thread_.join();
+    } else if (needsSteps()) {
+        stalled_ = !layOutUntil(Clock::time_point::max(), std::stop_token());
+    }
+}
+
+void LineIndex::step(std::chrono::nanoseconds time) {
+    if (needsSteps()) {
+        stalled_ = !layOutUntil(Clock::now() + time, std::stop_token());
+        report();
     }
 }
 
@@ -74,50 +87,53 @@ void LineIndex::report() noexcept {
 }
 
 void LineIndex::run(const std::stop_token& stop) noexcept {
-    try {
-        layOut(stop);
-    } catch (const std::bad_alloc&) {
-        // No memory for more line starts or for the text: the layout stays where it got to,
-        // and the window goes on estimating the lines past it, as while a layout is under way.
-        if (stop.stop_possible()) {
-            report();
+    for (;;) {
+        const bool laidOut = layOutUntil(Clock::now() + kProgressInterval, stop);
+        if (stop.stop_requested()) {
+            return;
+        }
+        report();
+        if (!laidOut || complete()) {
+            return;
         }
     }
 }
 
-void LineIndex::layOut(const std::stop_token& stop) {
-    TextSource text(text_, kStreamChunk);
+bool LineIndex::layOutUntil(Clock::time_point until, const std::stop_token& stop) noexcept {
+    try {
+        layOut(until, stop);
+        return true;
+    } catch (const std::bad_alloc&) {
+        // No memory for more line starts or for the text: the layout stays where it got to,
+        // and the window goes on estimating the lines past it, as while a layout is under way.
+        return false;
+    }
+}
+
+void LineIndex::layOut(Clock::time_point until, const std::stop_token& stop) {
+    if (!source_) {
+        source_ = std::make_unique<TextSource>(text_, kStreamChunk);
+    }
     const LineBreaker breaker(*widths_, lineWidth_);
-    const bool reporting = stop.stop_possible();  // only on the layout thread
-    auto lastReport = std::chrono::steady_clock::now();
-    std::size_t pos = 0;
-    std::int64_t lines = 0;
     for (;;) {
-        const LineSpan line = breaker.line(text, pos);
-        ++lines;
+        const LineSpan line = breaker.line(*source_, pos_);
+        ++lines_;
         if (line.last) {
             break;
         }
-        pos = line.next;
-        if (lines % kLinesPerSample == 0) {
-            publish(pos);
-            if (reporting && (lines / kLinesPerSample) % 64 == 0) {
-                if (stop.stop_requested()) {
-                    return;
-                }
-                const auto now = std::chrono::steady_clock::now();
-                if (now - lastReport >= kProgressInterval) {
-                    lastReport = now;
-                    report();
-                }
+        pos_ = line.next;
+        if (lines_ % kLinesPerSample == 0) {
+            publish(pos_);
+            // The clock and the stop are looked at every 4096 lines.
+            if ((lines_ / kLinesPerSample) % 64 == 0 &&
+                (stop.stop_requested() || Clock::now() >= until)) {
+                return;
             }
         }
     }
-    lineCount_ = lines;
+    lineCount_ = lines_;
     complete_.store(true, std::memory_order_release);
-    if (reporting) {
-        report();
-    }
+    source_.reset();
 }
 
 }  // namespace tavix::ui

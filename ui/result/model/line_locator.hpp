@@ -26,7 +26,7 @@ class LineLocator {
     // Lines wrapped on the spot to answer a question the index has not reached yet.
     static constexpr std::int64_t kMaxWalkLines = 4096;
 
-    // Starts indexing `text` at `lineWidth`; `progress` runs on the index thread.
+    // Starts indexing `text` at `lineWidth`; `progress` runs as LineIndex says.
     LineLocator(TextSource& text, CharWidths& widths, Width lineWidth,
                 std::function<void()> progress);
 
@@ -34,6 +34,8 @@ class LineLocator {
     const LineIndex& index() const { return index_; }
     bool complete() const { return index_.complete(); }
     void wait() { index_.wait(); }
+    // One more piece of an index that has no thread of its own (see LineIndex).
+    void stepIndex() { index_.step(); }
 
     // Until the index is complete, an estimate.
     std::int64_t lineCount() const;
