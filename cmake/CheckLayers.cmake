@@ -1,13 +1,25 @@
 cmake_minimum_required(VERSION 3.25)
 # The direction of the program's layers: the core and the result area's widget-free parts
 # (ui/result/model, ui/result/io) are built and tested without Qt, and the windows depend on
-# them, never the other way. Run as a script (cmake -DROOT=... -P): it fails, naming the file
-# and the line, when one of them includes a Qt header or a file of ui/ outside those parts
-# (the core: any file of ui/).
+# them, never the other way; the result area is a component of its own, which the windows
+# hold and which knows nothing of them. Run as a script (cmake -DROOT=... -P): it fails,
+# naming the file and the line, when the core or a widget-free part includes a Qt header or a
+# file of ui/ outside those parts (the core: any file of ui/), or when a file of the result
+# area includes a file of ui/ outside ui/result/.
 file(GLOB_RECURSE core_sources ${ROOT}/core/*.cpp ${ROOT}/core/*.hpp)
 file(GLOB_RECURSE widget_free_sources ${ROOT}/ui/result/model/*.cpp ${ROOT}/ui/result/model/*.hpp
      ${ROOT}/ui/result/io/*.cpp ${ROOT}/ui/result/io/*.hpp)
+file(GLOB component_sources ${ROOT}/ui/result/*.cpp ${ROOT}/ui/result/*.hpp)
 set(faults "")
+foreach(source ${component_sources})
+    file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]ui/")
+    foreach(line ${includes})
+        if(NOT line MATCHES "[\"<]ui/result/")
+            file(RELATIVE_PATH name ${ROOT} ${source})
+            string(APPEND faults "\n  ${name}: ${line}")
+        endif()
+    endforeach()
+endforeach()
 foreach(source ${core_sources} ${widget_free_sources})
     file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include")
     foreach(line ${includes})
@@ -26,5 +38,5 @@ foreach(source ${core_sources} ${widget_free_sources})
     endforeach()
 endforeach()
 if(faults)
-    message(FATAL_ERROR "Qt or window code included where no widget belongs:${faults}")
+    message(FATAL_ERROR "Qt or window code included where it does not belong:${faults}")
 endif()

@@ -133,6 +133,7 @@ void frmTavix::createControls() {
     connect(cmdV_, &QPushButton::clicked, this, &frmTavix::cmdV_Click);
     connect(cmdFatorar_, &QPushButton::clicked, this, &frmTavix::cmdFatorar_Click);
     connect(cmdHelp_, &QPushButton::clicked, this, &frmTavix::cmdHelp_Click);
+    connect(txt_, &ResultView::message, this, &frmTavix::txt_Message);
     showFocusMarks(this);
     txtIni_->setFocus(Qt::OtherFocusReason);
 }
@@ -247,6 +248,14 @@ void frmTavix::showMessage(std::string_view message, MessageIcon icon) {
     refreshTable();
     showMessageBox(this, QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size())),
                    icon);
+}
+
+void frmTavix::txt_Message(const QString& text, ResultMessageKind kind) {
+    if (kind == ResultMessageKind::Warning) {
+        showMessageBox(txt_, text, MessageIcon::Exclamation);
+    } else {
+        showMessageBox(this, text, MessageIcon::Critical);
+    }
 }
 
 NumberFormat frmTavix::systemNumberFormat() {

@@ -9,6 +9,7 @@
 
 #include "core/number_values.hpp"
 #include "core/window.hpp"
+#include "ui/result/result_message.hpp"
 
 class QLabel;
 class QPushButton;
@@ -67,6 +68,9 @@ class frmTavix : public QWidget, public Window {
 
   private:
     void createControls();
+    // What the result area has to tell: a box over the area for a warning, over the window for
+    // a failure of the save (whose dialogs are over the window too).
+    void txt_Message(const QString& text, ResultMessageKind kind);
     void placeOnScreen();
     QWidget* boxWidget(TextBox box) const;
     void applyDefaultRule(TextBox box);

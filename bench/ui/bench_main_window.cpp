@@ -152,14 +152,18 @@ class Run {
         const QString file = QDir(folder).filePath(QStringLiteral("tavix-bench-primos.txt"));
         QElapsedTimer save;
         save.start();
-        const bool saved = tavix::ui::saveResultTo(&window_, txt_->sharedText(), file);
+        QString failure;
+        const bool saved = tavix::ui::saveResultTo(
+            &window_, txt_->sharedText(), file,
+            [&failure](const QString& text, tavix::ui::ResultMessageKind) { failure = text; });
         const double seconds = double(save.nsecsElapsed()) / 1e9;
         const qint64 size = QFileInfo(file).size();
         QFile::remove(file);
         if (!saved || std::uint64_t(size) != interval_.bytes) {
-            fail(QStringLiteral("the saved file has %1 bytes, not %2")
+            fail(QStringLiteral("the saved file has %1 bytes, not %2 %3")
                      .arg(size)
-                     .arg(interval_.bytes));
+                     .arg(interval_.bytes)
+                     .arg(failure));
         }
         figure("save", seconds);
         figure("peak MB after the save", peakMegabytes());

@@ -57,13 +57,15 @@ class MessageCatcher {
         QMessageBox::StandardButtons buttons;
         bool modal;
         bool hourglass;
+        QWidget* parent;
     };
     std::vector<Seen> seen;
 
   private:
     MessageBoxAnswerer answerer_{[this](QMessageBox& box) {
         seen.push_back({box.windowTitle(), box.text(), box.accessibleDescription(), box.icon(),
-                        box.standardButtons(), box.isModal(), hourglassShown()});
+                        box.standardButtons(), box.isModal(), hourglassShown(),
+                        box.parentWidget()});
     }};
 };
 

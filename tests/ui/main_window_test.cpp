@@ -8,9 +8,12 @@
 #include <map>
 
 #include "main_window_fixture.hpp"
+#include "support/recording_window.hpp"
+#include "ui/result/result_view.hpp"
 
 using tavix::TextBox;
 using tavix::testing::addRow;
+using tavix::testing::MessageCatcher;
 
 class MainWindowTest : public QObject, public tavix::testing::MainWindowFixture {
     Q_OBJECT
@@ -224,6 +227,47 @@ class MainWindowTest : public QObject, public tavix::testing::MainWindowFixture 
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
         QCOMPARE(focused(), QStringLiteral("txtN"));
+    }
+
+    // What the result area has to tell comes up in the window's own box: a copy over the limit
+    // (Ctrl+A, Ctrl+C) over the area, a failed save over the window; then the area has the
+    // focus again.
+    void resultAreaMessages_data() {
+        QTest::addColumn<bool>("copy");  // else a save failure, as the save tells it
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("icon");
+        addRow("copy refused", true,
+               "A seleção (0 MB) é grande demais para copiar; o limite é de 0 MB. Selecione um "
+               "trecho menor, ou use \u201CSalvar como\u2026\u201D (Ctrl+S) para gravar o "
+               "resultado em um arquivo.",
+               int(QMessageBox::Warning));
+        addRow(
+            "save failed", false,
+            "Não foi possível salvar o arquivo \u201C/nada/primos.txt\u201D: a pasta não existe.",
+            int(QMessageBox::Critical));
+    }
+
+    void resultAreaMessages() {
+        QFETCH(bool, copy);
+        QFETCH(QString, message);
+        QFETCH(int, icon);
+        auto* txt = control<tavix::ui::ResultView>("txt");
+        window->setResultText(tavix::testing::listingText("0", "100000"));
+        txt->setCopyLimit(1000);
+        txt->setFocus();
+        MessageCatcher catcher;
+        if (copy) {
+            press(Qt::Key_A, Qt::ControlModifier);
+            press(Qt::Key_C, Qt::ControlModifier);
+        } else {
+            emit txt->message(message, tavix::ui::ResultMessageKind::Failure);
+        }
+        QCOMPARE(catcher.seen.size(), std::size_t{1});
+        const MessageCatcher::Seen& box = catcher.seen.front();
+        QCOMPARE(box.title + " | " + box.text, "Tavix | " + message);
+        QCOMPARE(int(box.icon), icon);
+        QCOMPARE(box.parent, copy ? static_cast<QWidget*>(txt) : window.get());
+        QCOMPARE(focused(), QStringLiteral("txt"));
     }
 
     // Closing the window ends the event loop, with another window of the program open or not.

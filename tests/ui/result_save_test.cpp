@@ -1,6 +1,7 @@
 // "Salvar como…" in the result area: the Portuguese dialog offering primos.txt in the user's
 // documents folder, the file written exactly as shown, the progress with "Cancelar" for a long
-// save, and a failure told in a message box while an existing file stays as it was.
+// save, and a failure told to the window (here, to a sink) while an existing file stays as it
+// was.
 #include <QAbstractButton>
 #include <QDir>
 #include <QFile>
@@ -19,6 +20,8 @@
 #include "ui/result/save_dialog.hpp"
 
 namespace {
+
+using tavix::ui::ResultMessageKind;
 
 QByteArray contentsOf(const QString& path) {
     QFile file(path);
@@ -150,45 +153,44 @@ class ResultSaveTest : public QObject, ResultViewFixture {
                 progress.findChild<QAbstractButton*>()->click();  // "Cancelar"
             });
         });
-        tavix::testing::MessageBoxAnswerer noMessage(
-            [](QMessageBox& box) { QFAIL(qPrintable("message: " + box.text())); });
-        QVERIFY(!tavix::ui::saveResultTo(view.get(), view->sharedText(), earlier));
+        QStringList messages;
+        const auto tell = [&messages](const QString& text, ResultMessageKind) { messages << text; };
+        QVERIFY(!tavix::ui::saveResultTo(view.get(), view->sharedText(), earlier, tell));
+        QCOMPARE(messages, QStringList());
         QCOMPARE(label,
                  QStringLiteral("Salvando o resultado em \u201C%1\u201D\u2026").arg(earlier));
         expectUntouched();
     }
 
     // A disk that fills up (here, the file size the process may write) and a folder that does
-    // not exist: a message names the file and the cause; the file that was there stays.
+    // not exist: a failure names the file and the cause; the file that was there stays.
     void failuresAreToldAndChangeNothing() {
         show(tavix::testing::listingText("0", "10000000"));
         QStringList messages;
-        tavix::testing::MessageBoxAnswerer answerer([&messages](QMessageBox& box) {
-            messages << box.windowTitle() + " | " + box.text() + " | " +
-                            QString::number(int(box.icon()));
-        });
+        const auto tell = [&messages](const QString& text, ResultMessageKind kind) {
+            messages << text + " | " + QString::number(int(kind));
+        };
         rlimit old{};
         getrlimit(RLIMIT_FSIZE, &old);
         const rlimit small{1 << 20, old.rlim_max};
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const bool saved = tavix::ui::saveResultTo(view.get(), view->sharedText(), earlier);
+        const bool saved = tavix::ui::saveResultTo(view.get(), view->sharedText(), earlier, tell);
         setrlimit(RLIMIT_FSIZE, &old);
         QVERIFY(!saved);
         expectUntouched();
 
         const QString nowhere = QDir(documents).filePath(QStringLiteral("nada/primos.txt"));
-        QVERIFY(!tavix::ui::saveResultTo(view.get(), view->sharedText(), nowhere));
-        const QString critical = QString::number(int(QMessageBox::Critical));
+        QVERIFY(!tavix::ui::saveResultTo(view.get(), view->sharedText(), nowhere, tell));
+        const QString failure = QString::number(int(ResultMessageKind::Failure));
         QCOMPARE(messages,
-                 (QStringList{
-                     QStringLiteral("Tavix | Não foi possível salvar o arquivo \u201C%1\u201D: o "
-                                    "arquivo ficaria maior do que o sistema permite. | %2")
-                         .arg(earlier, critical),
-                     QStringLiteral("Tavix | Não foi possível salvar o arquivo \u201C%1\u201D: a "
-                                    "pasta não existe. | %2")
-                         .arg(nowhere, critical)}));
+                 (QStringList{QStringLiteral("Não foi possível salvar o arquivo \u201C%1\u201D: o "
+                                             "arquivo ficaria maior do que o sistema permite. | %2")
+                                  .arg(earlier, failure),
+                              QStringLiteral("Não foi possível salvar o arquivo \u201C%1\u201D: a "
+                                             "pasta não existe. | %2")
+                                  .arg(nowhere, failure)}));
         // The program goes on: the next save works.
-        QVERIFY(tavix::ui::saveResultTo(view.get(), view->sharedText(), earlier));
+        QVERIFY(tavix::ui::saveResultTo(view.get(), view->sharedText(), earlier, tell));
         QCOMPARE(contentsOf(earlier).size(), qsizetype(5891726));
     }
 };

@@ -1,7 +1,6 @@
 // Selecting and copying in the result area with the keys and the mouse, the copy limit,
 // the context menu, and a read-only box that leaves typing and Tab to the window.
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QSignalSpy>
 
 #include "result_view_fixture.hpp"
@@ -107,25 +106,20 @@ class ResultSelectionTest : public QObject, ResultViewFixture {
         }
     }
 
-    // A selection over the limit is refused in a message box of the program's own, which
+    // A selection over the limit is refused with a warning for the window to show, which
     // points to "Salvar como…", and the clipboard keeps what it had.
     void aSelectionOverTheLimitIsNotCopied() {
         show(tavix::testing::listingText("0", "100000"));
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
         view->setCopyLimit(1000);
         view->setSelection(0, 1001);
-        QStringList seen;
-        tavix::testing::MessageBoxAnswerer answerer([&seen](QMessageBox& box) {
-            seen << box.windowTitle() << box.text() << QString::number(int(box.icon()))
-                 << box.accessibleDescription();
-        });
+        QSignalSpy told(view.get(), &ResultView::message);
         QTest::keyClick(view.get(), Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(seen.size(), 4);
-        QCOMPARE(seen[0], QStringLiteral("Tavix"));
-        QVERIFY(seen[1].contains(QStringLiteral("grande demais")));
-        QVERIFY(seen[1].contains(QStringLiteral("\u201CSalvar como\u2026\u201D")));
-        QCOMPARE(seen[2], QString::number(int(QMessageBox::Warning)));
-        QCOMPARE(seen[3], QStringLiteral("exclamação"));
+        QCOMPARE(told.size(), 1);
+        QVERIFY(told[0][0].toString().contains(QStringLiteral("grande demais")));
+        QVERIFY(told[0][0].toString().contains(QStringLiteral("\u201CSalvar como\u2026\u201D")));
+        QCOMPARE(told[0][1].value<tavix::ui::ResultMessageKind>(),
+                 tavix::ui::ResultMessageKind::Warning);
         QCOMPARE(clipboardText(), QStringLiteral("before"));
         view->setSelection(0, 1000);
         view->copy();

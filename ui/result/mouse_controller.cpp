@@ -2,7 +2,7 @@
 
 #include <QMouseEvent>
 
-#include "ui/result/result_view.hpp"
+#include "ui/result/caret_target.hpp"
 
 namespace tavix::ui {
 
@@ -17,18 +17,16 @@ void MouseController::press(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         return;
     }
-    if (const auto pos = view_.positionAt(event->position())) {
-        view_.layout_.caret().preferredX = -1;
-        view_.placeCaret(*pos, event->modifiers() & Qt::ShiftModifier);
+    if (const auto pos = target_.positionAt(event->position())) {
+        target_.pointCaret(*pos, event->modifiers() & Qt::ShiftModifier, true);
         dragging_ = true;
         dragPos_ = event->position();
     }
 }
 
 void MouseController::dragTo(QPointF viewportPos) {
-    if (const auto pos = view_.positionAt(viewportPos)) {
-        view_.layout_.caret().preferredX = -1;
-        view_.placeCaret(*pos, true, false);
+    if (const auto pos = target_.positionAt(viewportPos)) {
+        target_.pointCaret(*pos, true, false);
     }
 }
 
@@ -37,9 +35,9 @@ void MouseController::move(QMouseEvent* event) {
         return;
     }
     dragPos_ = event->position();
-    const bool outside = dragPos_.y() < 0 || dragPos_.y() >= view_.viewport()->height();
+    const bool outside = target_.outsideVertically(dragPos_);
     if (outside && !dragScroll_.isActive()) {
-        dragScroll_.start(kDragScrollMilliseconds, &view_);
+        dragScroll_.start(kDragScrollMilliseconds, &timerOwner_);
     } else if (!outside) {
         dragScroll_.stop();
     }
@@ -50,7 +48,7 @@ void MouseController::release(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && dragging_) {
         dragging_ = false;
         dragScroll_.stop();
-        view_.setPrimarySelection();
+        target_.setPrimarySelection();
     }
 }
 
@@ -58,10 +56,9 @@ void MouseController::doubleClick(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         return;
     }
-    if (const auto pos = view_.positionAt(event->position())) {
-        const auto [start, end] = view_.wordAt(*pos);
-        view_.setSelection(start, end);
-        view_.setPrimarySelection();
+    if (const auto pos = target_.positionAt(event->position())) {
+        target_.selectWordAt(*pos);
+        target_.setPrimarySelection();
     }
 }
 
@@ -69,7 +66,7 @@ bool MouseController::timer(int timerId) {
     if (timerId != dragScroll_.timerId()) {
         return false;
     }
-    view_.layout_.scrollLines(dragPos_.y() < 0 ? -1 : 1);
+    target_.scrollLines(dragPos_.y() < 0 ? -1 : 1);
     dragTo(dragPos_);
     return true;
 }

@@ -8,14 +8,17 @@
 #include <QPointF>
 
 class QMouseEvent;
+class QObject;
 
 namespace tavix::ui {
 
-class ResultView;
+class CaretTarget;
 
 class MouseController {
   public:
-    explicit MouseController(ResultView& view) : view_(view) {}
+    // The drag's scrolling ticks in timer events of `timerOwner`, which hands them to timer().
+    MouseController(CaretTarget& target, QObject& timerOwner)
+        : target_(target), timerOwner_(timerOwner) {}
 
     void press(QMouseEvent* event);
     void move(QMouseEvent* event);
@@ -27,7 +30,8 @@ class MouseController {
   private:
     void dragTo(QPointF viewportPos);
 
-    ResultView& view_;
+    CaretTarget& target_;
+    QObject& timerOwner_;
     bool dragging_ = false;
     QPointF dragPos_;
     QBasicTimer dragScroll_;

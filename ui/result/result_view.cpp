@@ -15,10 +15,8 @@
 #include <cmath>
 #include <utility>
 
-#include "ui/message_box.hpp"
 #include "ui/result/accessible.hpp"
 #include "ui/result/font_widths.hpp"
-#include "ui/result/key_bindings.hpp"
 #include "ui/result/line_painter.hpp"
 #include "ui/result/model/characters.hpp"
 #include "ui/result/save_dialog.hpp"
@@ -257,6 +255,30 @@ std::pair<std::size_t, std::size_t> ResultView::wordAt(std::size_t pos) {
     return {start, wordEnd(text, start)};
 }
 
+// ---- What the controllers do ---------------------------------------------------------------
+
+bool ResultView::outsideVertically(QPointF viewportPos) const {
+    return viewportPos.y() < 0 || viewportPos.y() >= viewport()->height();
+}
+
+void ResultView::pointCaret(std::size_t pos, bool extend, bool scroll) {
+    layout_.caret().preferredX = -1;
+    placeCaret(pos, extend, scroll);
+}
+
+void ResultView::moveCaretBy(Motion motion, bool extend) {
+    if (layout_.laidOut()) {
+        const CaretMove move = moveCaret(layout_, layout_.caret(), motion, extend);
+        placeCaret(move.pos, extend);
+        layout_.caret().preferredX = move.keepX;
+    }
+}
+
+void ResultView::selectWordAt(std::size_t pos) {
+    const auto [start, end] = wordAt(pos);
+    setSelection(start, end);
+}
+
 // ---- Clipboard and saving ------------------------------------------------------------------
 
 void ResultView::copy() {
@@ -264,7 +286,7 @@ void ResultView::copy() {
         return;
     }
     if (const auto refused = clipboard_.copy(text_, selectionStart(), selectionEnd())) {
-        showMessageBox(this, *refused, MessageIcon::Exclamation);
+        emit message(*refused, ResultMessageKind::Warning);
     }
 }
 
@@ -277,7 +299,8 @@ void ResultView::saveAs() {
         return;
     }
     const ResultTextPtr text = text_;  // what is shown now, whatever comes next
-    saveResultAs(window(), text);
+    saveResultAs(window(), text,
+                 [this](const QString& said, ResultMessageKind kind) { emit message(said, kind); });
 }
 
 // ---- Events --------------------------------------------------------------------------------
@@ -302,30 +325,7 @@ void ResultView::changeEvent(QEvent* event) {
 }
 
 void ResultView::keyPressEvent(QKeyEvent* event) {
-    const KeyAction action = keyAction(event);
-    switch (action.command) {
-        case KeyAction::Command::Copy:
-            copy();
-            return;
-        case KeyAction::Command::SelectAll:
-            selectAll();
-            return;
-        case KeyAction::Command::Save:
-            saveAs();
-            return;
-        case KeyAction::Command::Move:
-            if (layout_.laidOut()) {
-                const CaretMove move =
-                    moveCaret(layout_, layout_.caret(), action.motion, action.extend);
-                placeCaret(move.pos, action.extend);
-                layout_.caret().preferredX = move.keepX;
-            }
-            return;
-        case KeyAction::Command::None:
-            break;
-    }
-    // Read-only: typed characters, Enter and the rest belong to the window.
-    event->ignore();
+    keys_.press(event);
 }
 
 void ResultView::mousePressEvent(QMouseEvent* event) {

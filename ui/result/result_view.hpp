@@ -3,8 +3,9 @@
 // any stretch on demand, wraps it with a layout that needs no widget, and paints only the
 // lines in sight, so showing, scrolling, selecting, copying and saving cost the same for a
 // short result and a huge one. This class paints (with a line painter) and hands events on:
-// keys to the key bindings, the mouse to its controller, copies to the clipboard controller;
-// the rest lives in the layout, the save dialog and the accessible interface.
+// keys and the mouse to their controllers, which reach it only as a caret target, copies to
+// the clipboard controller; the rest lives in the layout, the save dialog and the accessible
+// interface. It shows no message itself: it tells the window, which shows it.
 #pragma once
 
 #include <QAbstractScrollArea>
@@ -20,17 +21,20 @@
 
 #include "core/result_text.hpp"
 #include "ui/result/caret_blink.hpp"
+#include "ui/result/caret_target.hpp"
 #include "ui/result/clipboard.hpp"
+#include "ui/result/key_controller.hpp"
 #include "ui/result/model/characters.hpp"
 #include "ui/result/model/layout.hpp"
 #include "ui/result/model/navigation.hpp"
 #include "ui/result/mouse_controller.hpp"
+#include "ui/result/result_message.hpp"
 
 class QMenu;
 
 namespace tavix::ui {
 
-class ResultView : public QAbstractScrollArea {
+class ResultView : public QAbstractScrollArea, private CaretTarget {
     Q_OBJECT
   public:
     static constexpr std::size_t kDefaultCopyLimit = ResultClipboard::kDefaultCopyLimit;
@@ -58,16 +62,16 @@ class ResultView : public QAbstractScrollArea {
     std::string selectedText() { return bytes(selectionStart(), selectionEnd()); }
     void setCursorPosition(std::size_t pos);
     void setSelection(std::size_t anchor, std::size_t caret);
-    void selectAll();
+    void selectAll() override;
 
     // Puts the selection on the clipboard. A selection larger than copyLimit() is refused with
-    // a message pointing to "Salvar como…", since neither this program nor most others can
+    // a warning pointing to "Salvar como…", since neither this program nor most others can
     // take such a paste.
-    void copy();
+    void copy() override;
     std::size_t copyLimit() const { return clipboard_.limit(); }
     void setCopyLimit(std::size_t bytes) { clipboard_.setLimit(bytes); }
-    // "Salvar como…": the whole result to a file the user chooses.
-    void saveAs();
+    // "Salvar como…": the whole result to a file the user chooses; a failure is told.
+    void saveAs() override;
 
     // The context menu: "Copiar", "Selecionar tudo" and "Salvar como…". The caller owns it.
     QMenu* createContextMenu(QWidget* parent);
@@ -89,7 +93,7 @@ class ResultView : public QAbstractScrollArea {
     // of sight), the caret position under a viewport point.
     LineSpan lineHolding(std::size_t pos) { return layout_.lineHolding(pos); }
     QRectF characterRect(std::size_t pos);
-    std::optional<std::size_t> positionAt(QPointF viewportPos);
+    std::optional<std::size_t> positionAt(QPointF viewportPos) override;
     void ensureVisible(std::size_t pos) { layout_.ensureVisible(pos); }
     // The character boundaries either side of `pos`, and the word and the paragraph (looked
     // for at most `reach` bytes away) at `pos`.
@@ -101,6 +105,10 @@ class ResultView : public QAbstractScrollArea {
     }
 
   signals:
+    // Something to tell the user, shown by the window in a message box: the refusal of a copy
+    // over the limit (a warning), a save that failed (a failure). Emitted where it happens,
+    // returning once the user has read it.
+    void message(const QString& text, ResultMessageKind kind);
     // The view received the keyboard focus, for whatever reason (mouse, Tab, setFocus(), the
     // window becoming active again, a menu closing).
     void focused();
@@ -127,7 +135,6 @@ class ResultView : public QAbstractScrollArea {
     void scrollContentsBy(int dx, int dy) override;
 
   private:
-    friend class MouseController;
     friend struct ResultViewTestAccess;
 
     void fontChanged();
@@ -138,7 +145,14 @@ class ResultView : public QAbstractScrollArea {
     void placeCaret(std::size_t pos, bool extend, bool scroll = true);
     void select(std::size_t anchor, std::size_t caret, bool scroll);
     void restartCaretBlink() { caretBlink_.restart(this, hasFocus()); }
-    void setPrimarySelection();
+
+    // What the controllers do to the view.
+    bool outsideVertically(QPointF viewportPos) const override;
+    void pointCaret(std::size_t pos, bool extend, bool scroll) override;
+    void moveCaretBy(Motion motion, bool extend) override;
+    void selectWordAt(std::size_t pos) override;
+    void scrollLines(int lines) override { layout_.scrollLines(lines); }
+    void setPrimarySelection() override;
 
     ResultTextPtr text_;
     ResultLayout layout_;
@@ -148,7 +162,8 @@ class ResultView : public QAbstractScrollArea {
     bool syncingScrollBar_ = false;
 
     CaretBlink caretBlink_;
-    MouseController mouse_{*this};
+    KeyController keys_{*this};
+    MouseController mouse_{*this, *this};
     ResultClipboard clipboard_;
 };
 

@@ -18,7 +18,6 @@
 #include <sys/mman.h>
 #include <thread>
 
-#include "ui/message_box.hpp"
 #include "ui/result/io/address_space.hpp"
 #include "ui/result/io/save_file.hpp"
 
@@ -61,13 +60,11 @@ Reserve reserve;
 // survive a failed allocation, so the dialog opens only when there is room for it.
 constexpr std::size_t kDialogBytes = std::size_t{32} << 20;
 
-void tellNoMemory(QWidget* parent) {
+void tellNoMemory(const ResultMessageSink& tell) {
     reserve.release();
     try {
-        showMessageBox(parent,
-                       QStringLiteral("Não foi possível salvar o resultado: não há memória "
-                                      "suficiente."),
-                       MessageIcon::Critical);
+        tell(QStringLiteral("Não foi possível salvar o resultado: não há memória suficiente."),
+             ResultMessageKind::Failure);
     } catch (const std::exception&) {
         // Not even room for that: the window goes on as it was.
     }
@@ -156,17 +153,17 @@ QString askWhere(QWidget* parent) {
 
 }  // namespace
 
-bool saveResultAs(QWidget* parent, const ResultTextPtr& text) {
+bool saveResultAs(QWidget* parent, const ResultTextPtr& text, const ResultMessageSink& tell) {
     const KeyboardReturn keyboard(parent->window());
     try {
         if (!roomFor(kDialogBytes)) {
-            tellNoMemory(parent);
+            tellNoMemory(tell);
             return false;
         }
         const QString path = askWhere(parent);  // the dialog gone, with what it holds
-        return !path.isEmpty() && saveResultTo(parent, text, path);
+        return !path.isEmpty() && saveResultTo(parent, text, path, tell);
     } catch (const std::exception&) {  // out of memory
-        tellNoMemory(parent);
+        tellNoMemory(tell);
         return false;
     }
 }
@@ -190,7 +187,8 @@ void setUpProgress(QProgressDialog& progress, SaveControl& control) {
 
 }  // namespace
 
-bool saveResultTo(QWidget* parent, const ResultTextPtr& text, const QString& path) {
+bool saveResultTo(QWidget* parent, const ResultTextPtr& text, const QString& path,
+                  const ResultMessageSink& tell) {
     SaveControl control;
     control.cancel = stopping.load();
     std::atomic<bool> done{false};
@@ -239,11 +237,9 @@ bool saveResultTo(QWidget* parent, const ResultTextPtr& text, const QString& pat
     progress.hide();
 
     if (outcome.status == SaveOutcome::Status::Failed) {
-        showMessageBox(
-            parent,
-            QStringLiteral("Não foi possível salvar o arquivo %1: %2.")
-                .arg(quoted(path), QString::fromStdString(saveFailureCause(outcome.error))),
-            MessageIcon::Critical);
+        tell(QStringLiteral("Não foi possível salvar o arquivo %1: %2.")
+                 .arg(quoted(path), QString::fromStdString(saveFailureCause(outcome.error))),
+             ResultMessageKind::Failure);
     }
     return outcome.status == SaveOutcome::Status::Saved;
 }
