@@ -51,9 +51,7 @@ class AboutWindowTest : public QObject {
     frmAbout* open() {
         if (!main_) {
             main_ = new tavix::ui::frmTavix;
-            main_->show();
-            main_->activateWindow();
-            if (!QTest::qWaitForWindowActive(main_)) {
+            if (!tavix::testing::showActive(main_)) {
                 return nullptr;
             }
         }

@@ -10,9 +10,6 @@
 #include <QLineEdit>
 #include <QtTest>
 
-#include <cstdio>
-#include <cstring>
-#include <map>
 #include <vector>
 
 #include "support/qt_helpers.hpp"
@@ -23,6 +20,7 @@
 using tavix::testing::addRow;
 using tavix::testing::control;
 using tavix::testing::inGrab;
+using tavix::testing::report;
 
 namespace {
 
@@ -61,10 +59,6 @@ bool drawnAtFullDensity(const QImage& image, const QRect& area) {
         }
     }
     return mixed > 20;
-}
-
-void report(const char* name, const QString& value) {
-    std::printf("%s\t%s\n", name, qPrintable(value));
 }
 
 int measureScaled(int argc, char** argv) {
@@ -181,14 +175,6 @@ int measureScaled(int argc, char** argv) {
     return 0;
 }
 
-std::map<QString, QString> parse(const QString& output) {
-    std::map<QString, QString> values;
-    for (const QString& line : output.split(QChar('\n'), Qt::SkipEmptyParts)) {
-        values[line.section(QChar('\t'), 0, 0)] = line.section(QChar('\t'), 1);
-    }
-    return values;
-}
-
 }  // namespace
 
 class HighDpiTest : public QObject {
@@ -210,7 +196,7 @@ class HighDpiTest : public QObject {
         const auto [status, output] =
             tavix::testing::runChild(kScaledChild, {{QStringLiteral("QT_SCALE_FACTOR"), factor}});
         QVERIFY2(status == 0, qPrintable(output));
-        auto values = parse(output);
+        auto values = tavix::testing::reported(output);
 
         QCOMPARE(values["ratio"].toDouble(), ratio);
         QCOMPARE(values["size"],
@@ -291,12 +277,7 @@ class HighDpiTest : public QObject {
 };
 
 int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], kScaledChild) == 0) {
-        return measureScaled(argc, argv);
-    }
-    QApplication app(argc, argv);
-    HighDpiTest test;
-    return QTest::qExec(&test, argc, argv);
+    return tavix::testing::testMain<HighDpiTest>(argc, argv, kScaledChild, measureScaled);
 }
 
 #include "high_dpi_test.moc"
