@@ -21,17 +21,11 @@ using testing::exactText;
 using testing::ListingReference;
 using testing::RecordingWindow;
 using testing::referenceListing;
-using testing::WindowState;
 
+// The calls of a long listing are not kept.
 RecordingWindow clicked(const std::string& ini, const std::string& last,
                         const NumberFormat& format = fullStopFormat()) {
-    WindowState state;
-    state.txtIni = ini;
-    state.txtN = last;
-    RecordingWindow window(state);
-    window.recording = false;
-    cmdCalc_Click(window, format);
-    return window;
+    return testing::listed(ini, last, format, false);
 }
 
 // Checks the listing of [first, last] (first ≥ 5) against the reference.

@@ -164,9 +164,7 @@ Listed listedWithLiteral(const std::string& ini, const std::string& last,
 }
 
 Listed listedWithReference(double first, double last, const NumberFormat& format) {
-    RecordingWindow fast(testing::withInterval(exactText(first), exactText(last)));
-    fast.recording = false;
-    cmdCalc_Click(fast, format);
+    const RecordingWindow fast = testing::listed(exactText(first), exactText(last), format, false);
     return {fast.result, testing::referenceListing(first, last, format).text()};
 }
 
@@ -277,8 +275,7 @@ TEST(ListingText, WindowsCountedFromTheTable) {
     for (const std::uint64_t p : primes) {
         list += (list.empty() ? "" : ", ") + std::to_string(p);
     }
-    RecordingWindow window(testing::withInterval(std::to_string(low), std::to_string(high)));
-    cmdCalc_Click(window, fullStopFormat());
+    const RecordingWindow window = testing::listed(std::to_string(low), std::to_string(high));
     const std::string whole = testing::withCountLine(primes.size(), list);
     expectSameAsWhole(*window.result, whole, 9);
     expectSameCharacters(*window.result, whole, 2000);

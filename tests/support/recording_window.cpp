@@ -46,6 +46,14 @@ WindowState withInterval(std::string ini, std::string last) {
     return state;
 }
 
+RecordingWindow listed(const std::string& ini, const std::string& last, const NumberFormat& format,
+                       bool recording) {
+    RecordingWindow window(withInterval(ini, last));
+    window.recording = recording;
+    cmdCalc_Click(window, format);
+    return window;
+}
+
 WindowState windowOnShow(int variant, std::string text) {
     WindowState state;
     state.txtV = std::move(text);
