@@ -18,6 +18,7 @@
 #include <sys/resource.h>
 #include <vector>
 
+#include "support/listing_reference.hpp"
 #include "support/process_memory.hpp"
 #include "support/qt_helpers.hpp"
 #include "ui/frm_tavix.hpp"
@@ -44,24 +45,6 @@ constexpr char kLowMemoryChild[] = "--low-memory-child";
 constexpr rlim_t kHeadroom = rlim_t{64} << 20;
 // A stretch of that text whose paste would take more than that room.
 constexpr std::size_t kLargeCopy = std::size_t{48} << 20;
-
-// The listing from 0 to `last`, built with a plain sieve of Eratosthenes.
-std::string expectedListing(unsigned last) {
-    std::vector<bool> composite(last + 1);
-    std::string list;
-    unsigned count = 0;
-    for (unsigned n = 2; n <= last; ++n) {
-        if (composite[n]) {
-            continue;
-        }
-        for (unsigned long long m = 1ULL * n * n; m <= last; m += n) {
-            composite[m] = true;
-        }
-        list += count++ ? ", " : "";
-        list += std::to_string(n);
-    }
-    return "Total de " + std::to_string(count) + " números primos: " + list;
-}
 
 // The main window, noting what passes between the listing and the result area. Memory held
 // back with `ballast` is let go when a listing returns the pointer to the default: the
@@ -197,7 +180,7 @@ class LargeListingTest : public QObject {
         type(control<QLineEdit>(window, "txtIni"), "0");
         type(txtN, "2000000");
         QTest::keyClick(txtN, Qt::Key_Return);
-        const std::string expected = expectedListing(2000000);
+        const std::string expected = tavix::testing::listingBetween(0, 2000000);
         QVERIFY(expected.size() > 1'000'000);  // wrapped on the layout thread
         QVERIFY2(txt->text().toString() == expected,
                  "the result differs from a plain sieve's listing");
