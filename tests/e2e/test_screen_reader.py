@@ -150,7 +150,7 @@ def session(orca, record):
         tavix.type_text("30")
         tavix.key("Return")
         orca.wait_said(r"^Total de 6 números primos: 11, 13, 17, 19, 23, 29\.?$")
-        wait_for(lambda: tavix.has_focus(tavix.find("De:", "text")), what="the focus in De:")
+        tavix.focus_in("De:")
 
         # A verdict: on to Número (Até:, Calcular, Resultado, Número), 7, Tab to Verificar,
         # Space; the message box speaks, Enter closes it.
@@ -207,7 +207,7 @@ def session(orca, record):
             wait_for(lambda: os.path.exists(record) and
                      open(record).read().split()[-1:] == [target], what=f"{target} opened")
         tavix.key("Escape")
-        wait_for(lambda: tavix.has_focus(tavix.find("De:", "text")), what="the focus in De:")
+        tavix.focus_in("De:")
 
 
 if __name__ == "__main__":
