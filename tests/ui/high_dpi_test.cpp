@@ -30,6 +30,11 @@ bool ink(QRgb pixel) {
     return qGray(pixel) < 128;
 }
 
+// The top (part 0) or the bottom (part 1) of a range of rows written "top-bottom".
+int bound(const QString& range, int part) {
+    return range.section(QChar('-'), part, part).toInt();
+}
+
 // The runs of rows of `area` that hold ink: the text lines drawn there, top and bottom.
 std::vector<std::pair<int, int>> inkRows(const QImage& image, const QRect& area) {
     std::vector<std::pair<int, int>> runs;
@@ -216,23 +221,17 @@ class HighDpiTest : public QObject {
         QCOMPARE(quotients.size(), 7);  // 360 180 90 45 15 5 1
         QCOMPARE(factors.size(), 6);    // 2 2 2 3 3 5
         for (int row = 0; row < factors.size(); ++row) {
-            const int leftTop = quotients[row].section(QChar('-'), 0, 0).toInt();
-            const int rightTop = factors[row].section(QChar('-'), 0, 0).toInt();
-            const int leftBottom = quotients[row].section(QChar('-'), 1).toInt();
-            const int rightBottom = factors[row].section(QChar('-'), 1).toInt();
-            QVERIFY2(std::abs(leftBottom - rightBottom) <= 1,
-                     qPrintable(quotients[row] + QStringLiteral(" / ") + factors[row]));
-            QVERIFY2(std::abs(leftTop - rightTop) <= qCeil(ratio),  // "1" is shorter than "3"
-                     qPrintable(quotients[row] + QStringLiteral(" / ") + factors[row]));
+            const QString both = quotients[row] + QStringLiteral(" / ") + factors[row];
+            QVERIFY2(std::abs(bound(quotients[row], 1) - bound(factors[row], 1)) <= 1,
+                     qPrintable(both));
+            QVERIFY2(std::abs(bound(quotients[row], 0) - bound(factors[row], 0)) <= qCeil(ratio),
+                     qPrintable(both));  // "1" is shorter than "3"
         }
 
         // Each row a screen reader reviews holds the row drawn there, whole.
         const QStringList cells = values["table rows"].split(QChar(' '), Qt::SkipEmptyParts);
         QCOMPARE(cells.size(), quotients.size());
         for (int row = 0; row < cells.size(); ++row) {
-            const auto bound = [](const QString& range, int part) {
-                return range.section(QChar('-'), part, part).toInt();
-            };
             QVERIFY2(bound(cells[row], 0) <= bound(quotients[row], 0) &&
                          bound(quotients[row], 1) <= bound(cells[row], 1),
                      qPrintable(cells[row] + QStringLiteral(" / ") + quotients[row]));
