@@ -1,5 +1,4 @@
 // "Calcular" as a user sees it: texts, messages, focus and pointer.
-#include <fstream>
 #include <gtest/gtest.h>
 #include <new>
 #include <string>
@@ -11,6 +10,7 @@
 #include "core/computations.hpp"
 #include "oracle/listing_literal.hpp"
 #include "support/listing_reference.hpp"
+#include "support/process_memory.hpp"
 #include "support/recording_window.hpp"
 
 namespace tavix {
@@ -165,9 +165,7 @@ TEST(Listing, WriteFailuresAreReported) {
     // leaves "2, 3" in both.
     const char* const txtAfter[] = {"resultado anterior", "", "", "2, 3"};
     for (int failingWrite = 1; failingWrite <= 4; ++failingWrite) {
-        WindowState state;
-        state.txtN = "1000";
-        state.txt = "resultado anterior";
+        const WindowState state = testing::withInterval("", "1000");
         RecordingWindow fast(state), literal(state);
         for (RecordingWindow* window : {&fast, &literal}) {
             window->beforeWrite = [failingWrite, writes = 0]() mutable {
@@ -187,19 +185,6 @@ TEST(Listing, WriteFailuresAreReported) {
     }
 }
 
-long virtualMemoryBytes() {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    long kilobytes = 0;
-    while (status >> key) {
-        if (key == "VmSize:") {
-            status >> kilobytes;
-            break;
-        }
-    }
-    return kilobytes * 1024;
-}
-
 // With too little memory for the whole text, the listing reports an error and the process
 // goes on normally.
 TEST(Listing, OutOfMemoryIsReportedNotFatal) {
@@ -209,16 +194,12 @@ TEST(Listing, OutOfMemoryIsReportedNotFatal) {
     const pid_t child = fork();
     ASSERT_NE(child, -1);
     if (child == 0) {
-        const rlim_t limit = static_cast<rlim_t>(virtualMemoryBytes()) + (256L << 20);
+        const rlim_t limit = static_cast<rlim_t>(testing::virtualMemoryBytes()) + (256L << 20);
         const rlimit lowered{limit, limit};
         if (setrlimit(RLIMIT_AS, &lowered) != 0) {
             _exit(2);
         }
-        WindowState state;
-        state.txtIni = "0";
-        state.txtN = "1000000000";
-        RecordingWindow window(state);
-        cmdCalc_Click(window, fullStopFormat());
+        const RecordingWindow window = listed("0", "1000000000");
         const std::size_t n = window.calls.size();
         const bool reported = window.messages.size() == 1 &&
                               window.messages[0].text == "Ocorreu um erro." && n >= 2 &&
