@@ -1,7 +1,5 @@
-#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
-#include <vector>
 
 #include "core/computations.hpp"
 #include "core/texts.hpp"

@@ -6,7 +6,6 @@
 #include <new>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "core/computations.hpp"
 #include "core/texts.hpp"

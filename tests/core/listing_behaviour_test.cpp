@@ -5,7 +5,6 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
 
 #include "core/computations.hpp"
 #include "oracle/listing_literal.hpp"

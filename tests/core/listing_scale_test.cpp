@@ -1,7 +1,6 @@
 // The listing on large numbers, where the literal loop would take hours: prime counts that
 // are known, and lists checked against a reference that steps the candidates exactly as the
 // loop does but tests each by trial division up to its square root.
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <gtest/gtest.h>

@@ -3,7 +3,6 @@
 // they do in that whole text. The whole texts come from the literal loop, or, for intervals
 // too long for it, from a reference that tests every candidate on its own.
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <random>
