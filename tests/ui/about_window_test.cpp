@@ -3,13 +3,11 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDesktopServices>
-#include <QFontInfo>
 #include <QImage>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QSignalSpy>
 #include <QStyleHints>
 #include <QTest>
 #include <QUrl>

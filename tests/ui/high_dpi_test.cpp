@@ -7,7 +7,6 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QtTest>
 
 #include <vector>

@@ -3,9 +3,7 @@
 // formula: texts on the windows' own light backgrounds, and texts in the boxes, the buttons
 // and the result area, selection included.
 #include <QApplication>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QtTest>
