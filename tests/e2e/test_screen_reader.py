@@ -12,7 +12,8 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from tavix_e2e import SKIP, Program, artifacts_dir, recording_script, wait_for  # noqa: E402
+from tavix_e2e import (SKIP, Program, artifacts_dir, opened, recording_script,  # noqa: E402
+                       wait_for)
 
 LANGUAGE = "pt_BR.UTF-8"
 
@@ -204,8 +205,7 @@ def session(orca, record):
             tavix.key("Tab")
             orca.wait_said(r"^" + re.escape(text))
             tavix.key("Return")
-            wait_for(lambda: os.path.exists(record) and
-                     open(record).read().split()[-1:] == [target], what=f"{target} opened")
+            wait_for(lambda: opened(record)[-1:] == [target], what=f"{target} opened")
         tavix.key("Escape")
         tavix.focus_in("De:")
 

@@ -3,6 +3,7 @@
 // complete, and the caret moves of the keys; all against the reference wrap.
 #include "ui/result/model/layout.hpp"
 
+#include <algorithm>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <string>
