@@ -17,7 +17,6 @@ namespace {
 using oracle::PassBudget;
 using oracle::PassBudgetExceeded;
 using testing::RecordingWindow;
-using testing::WindowState;
 
 const NumberFormat kFormats[] = {fullStopFormat(), decimalCommaFormat()};
 

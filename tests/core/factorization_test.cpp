@@ -1,7 +1,5 @@
-#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
-#include <vector>
 
 #include "core/computations.hpp"
 #include "core/texts.hpp"
@@ -131,11 +129,7 @@ TEST(cmdFatorar_Click, PastedFractions) {
 }
 
 TEST(cmdFatorar_Click, DependsOnTheTableAlreadyOnShow) {
-    WindowState shown;
-    shown.lblNumFat = "12\r6\r3\r1";
-    shown.lblFator = "2\r2\r3";
-    shown.ruleVisible = true;
-    shown.focus = TextBox::txtV;
+    WindowState shown = testing::windowOnShow(1, "");  // the table of 12, the focus in txtV
 
     // An empty text leaves everything as it was.
     RecordingWindow empty = factor("", fullStopFormat(), shown);

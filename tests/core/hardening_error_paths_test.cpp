@@ -6,7 +6,6 @@
 #include <new>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "core/computations.hpp"
 #include "core/texts.hpp"
@@ -59,8 +58,12 @@ struct ErrorPath {
     int failingWrite = 0;
     int failingMessage = 0;
     std::string_view message;
+};
+
+// The focus a computation's trap leaves, then its second click: new texts in the boxes, and
+// what it must show.
+struct NextClick {
     TextBox focus;
-    // The second click: new texts in the boxes, and what it must show.
     void (*retype)(WindowState&);
     void (*checkAnswer)(const RecordingWindow&);
 };
@@ -71,7 +74,7 @@ WindowState withTxtV(const char* text) {
     return state;
 }
 
-void checkTrapThenNextClick(const ErrorPath& path) {
+void checkTrapThenNextClick(const ErrorPath& path, const NextClick& next) {
     SCOPED_TRACE(path.where);
     FailingWindow window(path.prior, path.failingWrite, path.failingMessage);
     ASSERT_NO_THROW(path.click(window, fullStopFormat()));
@@ -80,18 +83,18 @@ void checkTrapThenNextClick(const ErrorPath& path) {
     EXPECT_EQ(window.messages[0].icon, MessageIcon::Critical);
     EXPECT_EQ(window.messages[0].pointerWhenShown, Pointer::Default);
     EXPECT_EQ(window.state.pointer, Pointer::Default);
-    EXPECT_EQ(window.state.focus, path.focus);
+    EXPECT_EQ(window.state.focus, next.focus);
 
     // The next click on that window, and the same click on a fresh one in the same state.
     window.calls.clear();
     window.transcript.clear();
     window.messages.clear();
-    path.retype(window.state);
+    next.retype(window.state);
     RecordingWindow fresh(window.state);
     path.click(window, fullStopFormat());
     path.click(fresh, fullStopFormat());
     EXPECT_EQ(window.story(), fresh.story());
-    path.checkAnswer(window);
+    next.checkAnswer(window);
 }
 
 TEST(ErrorTraps, cmdCalc_ClickThenAnotherListing) {
@@ -103,20 +106,19 @@ TEST(ErrorTraps, cmdCalc_ClickThenAnotherListing) {
         EXPECT_EQ(window.state.txt, "Total de 6 números primos: 11, 13, 17, 19, 23, 29");
         EXPECT_TRUE(window.messages.empty());
     };
+    const NextClick next{TextBox::txtIni, retype, answer};
     // Running out of memory needs a process of its own: the listing's own tests do that.
     // Writes of a listing: txt emptied, the "0" of an empty txtIni, the start "2, 3", the list.
     const ErrorPath paths[] = {
         {"overflow", cmdCalc_Click, withInterval("2147483640", "2147483650"), 0, 0,
-         texts::kOverflow, TextBox::txtIni, retype, answer},
+         texts::kOverflow},
         {"overflow while reading", cmdCalc_Click, withInterval("1e400", "5"), 0, 0,
-         texts::kOverflow, TextBox::txtIni, retype, answer},
-        {"other error", cmdCalc_Click, withInterval("", "100"), 2, 0, texts::kOtherError,
-         TextBox::txtIni, retype, answer},
-        {"not a std::exception", cmdCalc_Click, withInterval("", "100"), -3, 0, texts::kOtherError,
-         TextBox::txtIni, retype, answer},
+         texts::kOverflow},
+        {"other error", cmdCalc_Click, withInterval("", "100"), 2, 0, texts::kOtherError},
+        {"not a std::exception", cmdCalc_Click, withInterval("", "100"), -3, 0, texts::kOtherError},
     };
     for (const ErrorPath& path : paths)
-        checkTrapThenNextClick(path);
+        checkTrapThenNextClick(path, next);
 }
 
 TEST(ErrorTraps, cmdV_ClickThenAnotherCheck) {
@@ -125,16 +127,14 @@ TEST(ErrorTraps, cmdV_ClickThenAnotherCheck) {
         ASSERT_EQ(window.messages.size(), 1u);
         EXPECT_EQ(window.messages[0].text, "97 é um número primo");
     };
+    const NextClick next{TextBox::txtV, retype, answer};
     const ErrorPath paths[] = {
-        {"overflow", cmdV_Click, withTxtV("2147483648"), 0, 0, texts::kOverflow, TextBox::txtV,
-         retype, answer},
-        {"other error", cmdV_Click, withTxtV("7"), 0, 1, texts::kOtherError, TextBox::txtV, retype,
-         answer},
-        {"not a std::exception", cmdV_Click, withTxtV("7"), 0, -1, texts::kOtherError,
-         TextBox::txtV, retype, answer},
+        {"overflow", cmdV_Click, withTxtV("2147483648"), 0, 0, texts::kOverflow},
+        {"other error", cmdV_Click, withTxtV("7"), 0, 1, texts::kOtherError},
+        {"not a std::exception", cmdV_Click, withTxtV("7"), 0, -1, texts::kOtherError},
     };
     for (const ErrorPath& path : paths)
-        checkTrapThenNextClick(path);
+        checkTrapThenNextClick(path, next);
 }
 
 TEST(ErrorTraps, cmdFatorar_ClickAndFatorarNumeroThenAnotherTable) {
@@ -145,27 +145,23 @@ TEST(ErrorTraps, cmdFatorar_ClickAndFatorarNumeroThenAnotherTable) {
         EXPECT_TRUE(window.state.ruleVisible);
         EXPECT_TRUE(window.messages.empty());
     };
+    const NextClick next{TextBox::txtV, retype, answer};
     // Writes of a click: the two columns emptied, then FatorarNumero's rows.
     const ErrorPath paths[] = {
-        {"click, overflow", cmdFatorar_Click, withTxtV("2147483648"), 0, 0, texts::kOverflow,
-         TextBox::txtV, retype, answer},
-        {"click, other error", cmdFatorar_Click, withTxtV("97"), 1, 0, texts::kOtherError,
-         TextBox::txtV, retype, answer},
-        {"FatorarNumero, overflow", cmdFatorar_Click, withTxtV("7.5"), 0, 0, texts::kOverflow,
-         TextBox::txtV, retype, answer},
-        {"FatorarNumero, other error", cmdFatorar_Click, withTxtV("360"), 3, 0, texts::kOtherError,
-         TextBox::txtV, retype, answer},
-        {"click, not a std::exception", cmdFatorar_Click, withTxtV("97"), -1, 0, texts::kOtherError,
-         TextBox::txtV, retype, answer},
+        {"click, overflow", cmdFatorar_Click, withTxtV("2147483648"), 0, 0, texts::kOverflow},
+        {"click, other error", cmdFatorar_Click, withTxtV("97"), 1, 0, texts::kOtherError},
+        {"FatorarNumero, overflow", cmdFatorar_Click, withTxtV("7.5"), 0, 0, texts::kOverflow},
+        {"FatorarNumero, other error", cmdFatorar_Click, withTxtV("360"), 3, 0, texts::kOtherError},
+        {"click, not a std::exception", cmdFatorar_Click, withTxtV("97"), -1, 0,
+         texts::kOtherError},
         {"FatorarNumero, not a std::exception", cmdFatorar_Click, withTxtV("360"), -3, 0,
-         texts::kOtherError, TextBox::txtV, retype, answer},
+         texts::kOtherError},
         {"FatorarNumero alone, rows until memory runs out", FatorarNumero, withTxtV("0.3"), 0, 0,
-         texts::kOtherError, TextBox::txtV, retype, answer},
-        {"FatorarNumero alone, overflow", FatorarNumero, withTxtV("1e400"), 0, 0, texts::kOverflow,
-         TextBox::txtV, retype, answer},
+         texts::kOtherError},
+        {"FatorarNumero alone, overflow", FatorarNumero, withTxtV("1e400"), 0, 0, texts::kOverflow},
     };
     for (const ErrorPath& path : paths)
-        checkTrapThenNextClick(path);
+        checkTrapThenNextClick(path, next);
 }
 
 }  // namespace

@@ -12,7 +12,6 @@ namespace tavix {
 namespace {
 
 using testing::RecordingWindow;
-using testing::WindowState;
 
 constexpr std::size_t kMillion = 1'000'000;
 
@@ -77,11 +76,8 @@ TEST(cmdCalc_ClickWithLongTexts, GivesTheOrdinaryOutcome) {
         {"digits, then invalid UTF-8", kDigitsThenInvalid, true, "10", "", ""},
     };
     for (const auto& c : cases) {
-        WindowState prior;
-        prior.txtIni = c.inFirst ? c.text : c.other;
-        prior.txtN = c.inFirst ? c.other : c.text;
-        prior.txt = "resultado anterior";
-        RecordingWindow window(prior);
+        RecordingWindow window(
+            testing::withInterval(c.inFirst ? c.text : c.other, c.inFirst ? c.other : c.text));
         cmdCalc_Click(window, fullStopFormat());
         const std::string where = std::string(c.name) + (c.inFirst ? " in txtIni" : " in txtN");
         EXPECT_EQ(window.state.txt, c.txt) << where;
@@ -143,12 +139,7 @@ TEST(cmdFatorar_ClickWithLongTexts, GivesTheOrdinaryOutcome) {
         {"digits, then invalid UTF-8", kDigitsThenInvalid, "", "", false, ""},
     };
     for (const auto& c : cases) {
-        WindowState prior;
-        prior.txtV = c.text;
-        prior.lblNumFat = "12\r6\r3\r1";
-        prior.lblFator = "2\r2\r3";
-        prior.ruleVisible = true;
-        RecordingWindow window(prior);
+        RecordingWindow window(testing::windowOnShow(1, c.text));  // the table of 12 on show
         cmdFatorar_Click(window, fullStopFormat());
         EXPECT_EQ(window.state.lblNumFat, c.left) << c.name;
         EXPECT_EQ(window.state.lblFator, c.right) << c.name;

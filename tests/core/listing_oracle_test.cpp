@@ -1,6 +1,5 @@
 // The listing against the literal loop: the same visible story, event by event, for every
 // input the literal loop can finish quickly.
-#include <charconv>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <random>

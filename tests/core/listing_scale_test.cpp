@@ -1,7 +1,6 @@
 // The listing on large numbers, where the literal loop would take hours: prime counts that
 // are known, and lists checked against a reference that steps the candidates exactly as the
 // loop does but tests each by trial division up to its square root.
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <gtest/gtest.h>
@@ -21,17 +20,11 @@ using testing::exactText;
 using testing::ListingReference;
 using testing::RecordingWindow;
 using testing::referenceListing;
-using testing::WindowState;
 
+// The calls of a long listing are not kept.
 RecordingWindow clicked(const std::string& ini, const std::string& last,
                         const NumberFormat& format = fullStopFormat()) {
-    WindowState state;
-    state.txtIni = ini;
-    state.txtN = last;
-    RecordingWindow window(state);
-    window.recording = false;
-    cmdCalc_Click(window, format);
-    return window;
+    return testing::listed(ini, last, format, false);
 }
 
 // Checks the listing of [first, last] (first ≥ 5) against the reference.

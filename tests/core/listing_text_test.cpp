@@ -3,7 +3,6 @@
 // they do in that whole text. The whole texts come from the literal loop, or, for intervals
 // too long for it, from a reference that tests every candidate on its own.
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <random>
@@ -164,9 +163,7 @@ Listed listedWithLiteral(const std::string& ini, const std::string& last,
 }
 
 Listed listedWithReference(double first, double last, const NumberFormat& format) {
-    RecordingWindow fast(testing::withInterval(exactText(first), exactText(last)));
-    fast.recording = false;
-    cmdCalc_Click(fast, format);
+    const RecordingWindow fast = testing::listed(exactText(first), exactText(last), format, false);
     return {fast.result, testing::referenceListing(first, last, format).text()};
 }
 
@@ -234,78 +231,21 @@ TEST(ListingText, FixedAnswersAndTheStartAlone) {
     }
 }
 
-// The primes of [low, high] by a plain sieve of Eratosthenes.
-std::vector<std::uint64_t> primesBetween(std::uint64_t low, std::uint64_t high) {
-    static const std::vector<std::uint64_t> small = [] {
-        std::vector<std::uint64_t> primes;
-        std::vector<bool> composite(46341);
-        for (std::uint64_t n = 2; n < composite.size(); ++n) {
-            if (!composite[n]) {
-                primes.push_back(n);
-                for (std::uint64_t m = n * n; m < composite.size(); m += n) {
-                    composite[m] = true;
-                }
-            }
-        }
-        return primes;
-    }();
-    std::vector<char> composite(high - low + 1);
-    for (const std::uint64_t p : small) {
-        if (p * p > high) {
-            break;
-        }
-        for (std::uint64_t m = std::max(p * p, (low + p - 1) / p * p); m <= high; m += p) {
-            composite[m - low] = 1;
-        }
-    }
-    std::vector<std::uint64_t> primes;
-    for (std::uint64_t n = std::max<std::uint64_t>(low, 2); n <= high; ++n) {
-        if (!composite[n - low]) {
-            primes.push_back(n);
-        }
-    }
-    return primes;
-}
-
 // Windows in the middle of an interval are counted from the table, not sieved: the text still
 // holds every prime, at the place the counts give it.
 TEST(ListingText, WindowsCountedFromTheTable) {
     const std::uint64_t low = 1000 * kWindowSpan - 7;
     const std::uint64_t high = 1003 * kWindowSpan + 11;
-    std::string list;
-    const std::vector<std::uint64_t> primes = primesBetween(low, high);
-    for (const std::uint64_t p : primes) {
-        list += (list.empty() ? "" : ", ") + std::to_string(p);
-    }
-    RecordingWindow window(testing::withInterval(std::to_string(low), std::to_string(high)));
-    cmdCalc_Click(window, fullStopFormat());
-    const std::string whole = testing::withCountLine(primes.size(), list);
+    const RecordingWindow window = testing::listed(std::to_string(low), std::to_string(high));
+    const std::string whole = testing::listingBetween(low, high);
     expectSameAsWhole(*window.result, whole, 9);
     expectSameCharacters(*window.result, whole, 2000);
 }
 
-// The primes from 7 up in a window, by a sieve of its own: the window's odd numbers crossed
-// off by the odd primes up to its square root.
+// The primes from 7 up in a window, by a sieve of their own.
 std::uint64_t primesInWindowBySieve(std::uint64_t window) {
-    static const std::vector<std::uint64_t> oddPrimes = primesBetween(3, 46341);
-    const std::uint64_t low = window * kWindowSpan;
-    const std::uint64_t high = low + kWindowSpan;  // past the window
-    std::vector<char> composite(kWindowSpan / 2);  // byte i: the number low + 2i + 1
-    for (const std::uint64_t p : oddPrimes) {
-        if (p * p >= high) {
-            break;
-        }
-        std::uint64_t m = std::max(p * p, (low + p - 1) / p * p);
-        m += m % 2 == 0 ? p : 0;
-        for (; m < high; m += 2 * p) {
-            composite[(m - low) / 2] = 1;
-        }
-    }
-    std::uint64_t count = 0;
-    for (std::uint64_t i = 0; i < composite.size(); ++i) {
-        count += !composite[i] && low + 2 * i + 1 >= 7;
-    }
-    return count;
+    const std::uint64_t low = std::max<std::uint64_t>(window * kWindowSpan, 7);
+    return testing::primesBetween(low, (window + 1) * kWindowSpan - 1).size();
 }
 
 // Both ends of the table: its first and last window, and none past the last whole window

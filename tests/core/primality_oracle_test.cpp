@@ -14,7 +14,6 @@ namespace {
 using oracle::PassBudget;
 using oracle::PassBudgetExceeded;
 using testing::RecordingWindow;
-using testing::WindowState;
 
 const NumberFormat kFormats[] = {fullStopFormat(), decimalCommaFormat()};
 

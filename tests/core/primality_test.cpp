@@ -102,11 +102,7 @@ TEST(cmdV_Click, PastedFractionsRoundOnlyInTheRemainder) {
 }
 
 TEST(cmdV_Click, LeavesTheRestOfTheWindowAlone) {
-    testing::WindowState before;
-    before.txtV = "91";
-    before.lblNumFat = "4\r2\r1";
-    before.lblFator = "2\r2";
-    before.ruleVisible = true;
+    testing::WindowState before = testing::windowOnShow(1, "91");  // a table on show
     before.focus = TextBox::txtIni;
     RecordingWindow window(before);
     cmdV_Click(window, fullStopFormat());

@@ -4,19 +4,10 @@
 #include <vector>
 
 #include "core/engines/trial_division.hpp"
+#include "support/listing_reference.hpp"
 
 namespace tavix {
 namespace {
-
-bool primeBySlowTrial(std::uint32_t n) {
-    if (n < 2)
-        return false;
-    for (std::uint64_t d = 2; d * d <= n; ++d) {
-        if (n % d == 0)
-            return false;
-    }
-    return true;
-}
 
 std::vector<std::uint32_t> largeSamples() {
     std::vector<std::uint32_t> samples;
@@ -38,18 +29,13 @@ std::vector<std::uint32_t> largeSamples() {
 
 TEST(isPrimeNumber, MatchesASieveAndSlowTrial) {
     const std::uint32_t limit = 1'000'000;
-    std::vector<bool> composite(limit, false);
-    composite[0] = composite[1] = true;
-    for (std::uint32_t i = 2; i * i < limit; ++i) {
-        if (!composite[i]) {
-            for (std::uint32_t j = i * i; j < limit; j += i)
-                composite[j] = true;
-        }
-    }
+    std::vector<bool> prime(limit);
+    for (const std::uint64_t p : testing::primesBetween(0, limit - 1))
+        prime[p] = true;
     for (std::uint32_t n = 0; n < limit; ++n)
-        ASSERT_EQ(isPrimeNumber(n), !composite[n]) << n;
+        ASSERT_EQ(isPrimeNumber(n), prime[n]) << n;
     for (std::uint32_t n : largeSamples())
-        ASSERT_EQ(isPrimeNumber(n), primeBySlowTrial(n)) << n;
+        ASSERT_EQ(isPrimeNumber(n), testing::isPrimeNumber(n)) << n;
 }
 
 TEST(primeFactorsOf, MultiplyBackInOrder) {

@@ -14,6 +14,7 @@ Environment: TAVIX_BIN, the program; TAVIX_ARTIFACTS, where screenshots go; DISP
 session bus. Without DISPLAY the test is skipped (exit status 77).
 """
 
+import collections
 import contextlib
 import ctypes
 import os
@@ -236,6 +237,12 @@ class Program:
     def has_focus(node):
         return node.getState().contains(pyatspi.STATE_FOCUSED)
 
+    def focus_in(self, name, role="text", root=None, what=None):
+        """Waits for the keyboard focus on the accessible named `name`, and returns it."""
+        node = self.find(name, role, root)
+        wait_for(lambda: self.has_focus(node), what=what or f"the focus in {name}")
+        return node
+
     @staticmethod
     def is_showing(node):
         return node.getState().contains(pyatspi.STATE_SHOWING)
@@ -264,9 +271,7 @@ class Program:
             # The window manager may not manage a freshly mapped window yet: ask again until
             # it is the active window.
             subprocess.run(["xdotool", "windowactivate", window_id], capture_output=True)
-            active = subprocess.run(["xdotool", "getactivewindow"], capture_output=True,
-                                    text=True).stdout.strip()
-            return active == window_id
+            return active_window() == window_id
 
         wait_for(activated, 15.0, interval=0.3, what=f"window {title!r} activated")
         return window_id
@@ -278,8 +283,7 @@ class Program:
         """Activates the main window and, from the keyboard as a user would, types `first` into
         De:, Tab, `last` into Até:, and Enter. Returns the result area's accessible."""
         self.activate("Tavix")
-        box = self.find("De:", "text")
-        wait_for(lambda: self.has_focus(box), what="the focus in De:")
+        self.focus_in("De:")
         self.type_text(str(first))
         self.key("Tab")
         self.type_text(str(last))
@@ -353,8 +357,8 @@ def click_at(x, y):
 
 def click(node):
     """A real mouse click on the middle of a control."""
-    extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    click_at(extents.x + extents.width // 2, extents.y + extents.height // 2)
+    x, y, width, height = extents(node)
+    click_at(x + width // 2, y + height // 2)
 
 
 def offset_from_screen_centre(window_id):
@@ -443,10 +447,7 @@ class Picture:
 
 
 def commonest(pixels):
-    counts = {}
-    for p in pixels:
-        counts[p] = counts.get(p, 0) + 1
-    return max(counts, key=counts.get)
+    return collections.Counter(pixels).most_common(1)[0][0]
 
 
 def strongest(pixels, ground):
@@ -477,17 +478,9 @@ def temporary_home():
 
 def message(tavix):
     """The text of the program's message box on the screen (its labels), or None."""
-
-    def labels(node):
-        for i in range(node.childCount):
-            child = node.getChildAtIndex(i)
-            if child is not None:
-                if child.getRoleName() == "label" and child.name:
-                    yield child.name
-                yield from labels(child)
-
     for box in tavix.find_all("Tavix", "alert"):
-        text = " ".join(labels(box))
+        text = " ".join(node.name for node in _walk(box)
+                        if node.getRoleName() == "label" and node.name)
         if text:
             return text
     return None

@@ -87,8 +87,7 @@ def open_about(tavix):
     click(tavix.find("?", "push button"))
     about_id = wait_active(ABOUT, "the about window active after ?")
     about = tavix.window(ABOUT)
-    ok = tavix.find("Ok", "push button", root=about)
-    wait_for(lambda: tavix.has_focus(ok), what="the focus on Ok")
+    tavix.focus_in("Ok", "push button", root=about, what="the focus on Ok")
     return about_id, about
 
 
@@ -101,8 +100,7 @@ def about_gone(tavix):
 def expect_back_in_main(tavix, main_id):
     wait_for(lambda: about_gone(tavix), what="the about window destroyed")
     wait_for(lambda: active_window() == main_id, what="the main window active again")
-    first = tavix.find("De:", "text")
-    wait_for(lambda: tavix.has_focus(first), what="the focus in De:")
+    tavix.focus_in("De:")
 
 
 def window_and_its_hold(display, record):
@@ -110,7 +108,7 @@ def window_and_its_hold(display, record):
         main_id = tavix.activate("Tavix")
         # "?" from the number box moves the focus to De: first.
         tavix.key("Tab", "Tab", "Tab", "Tab")
-        wait_for(lambda: tavix.has_focus(tavix.find("Número", "text")), what="focus in Número")
+        tavix.focus_in("Número")
         bells = display.bell_count()
         about_id, about = open_about(tavix)
 
@@ -139,8 +137,7 @@ def window_and_its_hold(display, record):
             rung = display.bells_after(activate)
             wait_active(ABOUT, "the about window active again")
             assert rung == 1, f"{rung} beeps"
-            ok = tavix.find("Ok", "push button", root=about)
-            wait_for(lambda: tavix.has_focus(ok), what="the focus on Ok again")
+            tavix.focus_in("Ok", "push button", root=about, what="the focus on Ok again")
 
         # Another program's window is let be; coming back to the main window from it beeps.
         other = subprocess.Popen(["xmessage", "-name", "tavix-other", "outro programa"])
@@ -194,8 +191,7 @@ def closing_keys(display):
             about_id, about = open_about(tavix)
             if keys[0] == "Tab":  # onto the icon
                 tavix.key("Tab")
-                wait_for(lambda: tavix.has_focus(tavix.find("Ícone do Tavix", root=about)),
-                         what="the focus on the icon")
+                tavix.focus_in("Ícone do Tavix", None, about, "the focus on the icon")
             rung = display.bells_after(lambda: tavix.key(keys[-1]), settle=0.3)
             expect_back_in_main(tavix, main_id)
             assert rung == 0, f"{rung} beeps on closing with {keys}"

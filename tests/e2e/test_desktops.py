@@ -13,7 +13,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from tavix_e2e import (ABOUT_DESCRIPTION, Picture, Program, click, commonest,  # noqa: E402
                        extents, frame_extents, inset, link_opener, luminance,
-                       offset_from_screen_centre, opened, pyatspi, strongest, wait_for,
+                       offset_from_screen_centre, opened, strongest, wait_for,
                        window_manager_running, xdotool)
 
 READABLE = 4.5
@@ -63,8 +63,7 @@ def readable_on_screen(theme, env):
         # The about window, on its own light background.
         click(tavix.find("?", "push button"))
         about = tavix.window("Sobre o Tavix")
-        wait_for(lambda: tavix.find("Ok", "push button", root=about).getState().contains(
-            pyatspi.STATE_FOCUSED), what="the about window up")
+        tavix.focus_in("Ok", "push button", root=about, what="the about window up")
         time.sleep(0.3)
         about_id = tavix.x_window("Sobre o Tavix")
         about_shot = Picture(tavix.screenshot(f"about_{theme}.png"))
@@ -102,8 +101,7 @@ def dead_keys():
             env = {"LANG": "pt_BR.UTF-8", "QT_LOGGING_RULES": "tavix.typing.debug=true"}
             with Program(env=env, stderr=log) as tavix:
                 tavix.activate("Tavix")
-                first = tavix.find("De:", "text")
-                wait_for(lambda: tavix.has_focus(first), what="the focus in De:")
+                first = tavix.focus_in("De:")
                 tavix.key("5", "dead_tilde", "a", "dead_acute", "e", "dead_tilde", "space",
                           "dead_tilde", "dead_tilde", "6")
                 wait_for(lambda: tavix.text(first) == "56",

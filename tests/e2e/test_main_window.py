@@ -17,9 +17,8 @@ def main():
     with Program() as tavix:
         window = tavix.window("Tavix")
         window_id = tavix.activate("Tavix")
-        first = tavix.find("De:", "text")
+        first = tavix.focus_in("De:")
         calcular = tavix.find("Calcular", "push button")
-        wait_for(lambda: tavix.has_focus(first), what="the focus in De:")
         assert is_default(calcular), "Calcular is the default button from the start"
 
         # A listing: 10, Tab, 30, Enter.
@@ -31,8 +30,7 @@ def main():
 
         # A factorization: on to the number box (Até:, Calcular, Resultado, Número), 360, Enter.
         tavix.key("Tab", "Tab", "Tab", "Tab")
-        number = tavix.find("Número", "text")
-        wait_for(lambda: tavix.has_focus(number), what="the focus in Número")
+        tavix.focus_in("Número")
         assert is_default(tavix.find("Fatorar", "push button")), "Fatorar is the default in Número"
         assert not is_default(calcular)
         tavix.type_text("3a6.0")  # the letter and the full stop are not typed
@@ -64,7 +62,7 @@ def main():
         tavix.key("shift+Tab", "space")
         tavix.window("Sobre o Tavix")
         tavix.key("Escape")
-        wait_for(lambda: tavix.has_focus(tavix.find("De:", "text")), what="the focus in De:")
+        tavix.focus_in("De:")
         close_window(window_id)
         status = tavix.wait_exit(10)
         assert status == 0, f"exit status {status}"

@@ -12,7 +12,8 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from tavix_e2e import SKIP, Program, artifacts_dir, recording_script, wait_for  # noqa: E402
+from tavix_e2e import (SKIP, Program, artifacts_dir, opened, recording_script,  # noqa: E402
+                       wait_for)
 
 LANGUAGE = "pt_BR.UTF-8"
 
@@ -150,7 +151,7 @@ def session(orca, record):
         tavix.type_text("30")
         tavix.key("Return")
         orca.wait_said(r"^Total de 6 números primos: 11, 13, 17, 19, 23, 29\.?$")
-        wait_for(lambda: tavix.has_focus(tavix.find("De:", "text")), what="the focus in De:")
+        tavix.focus_in("De:")
 
         # A verdict: on to Número (Até:, Calcular, Resultado, Número), 7, Tab to Verificar,
         # Space; the message box speaks, Enter closes it.
@@ -204,10 +205,9 @@ def session(orca, record):
             tavix.key("Tab")
             orca.wait_said(r"^" + re.escape(text))
             tavix.key("Return")
-            wait_for(lambda: os.path.exists(record) and
-                     open(record).read().split()[-1:] == [target], what=f"{target} opened")
+            wait_for(lambda: opened(record)[-1:] == [target], what=f"{target} opened")
         tavix.key("Escape")
-        wait_for(lambda: tavix.has_focus(tavix.find("De:", "text")), what="the focus in De:")
+        tavix.focus_in("De:")
 
 
 if __name__ == "__main__":

@@ -51,12 +51,11 @@ def rounds(documents):
         pid = tavix.process.pid
         idle = threads(pid)
         result = tavix.list_interval(0, 2147483647)
-        de = tavix.find("De:", "text")
         first = None
         for round_ in range(1, ROUNDS + 1):
             if round_ > 1:  # from the result back to De:, and Enter lists again
                 tavix.key("shift+Tab", "shift+Tab", "shift+Tab")
-                wait_for(lambda: tavix.has_focus(de), what="the focus in De:")
+                tavix.focus_in("De:")
                 tavix.key("Return")
             wait_for(lambda: result.queryText().getText(0, len(WHOLE_HEAD)) == WHOLE_HEAD, 30,
                      what="the whole range")

@@ -3,7 +3,6 @@
 // loops. Two more properties: blanks around a text never change the answer, and a numeric
 // text without separators reads, whole, as strtod reads it.
 #include <cerrno>
-#include <cmath>
 #include <cstdlib>
 #include <string>
 

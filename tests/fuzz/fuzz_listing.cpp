@@ -41,19 +41,8 @@ double readNumber(const std::string& text) {
     }
 }
 
-// The items of a list "a, b, c"; none for the empty text.
 std::vector<std::string> itemsOf(const std::string& list) {
-    std::vector<std::string> items;
-    if (list.empty())
-        return items;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = list.find(", ", start);
-        items.push_back(list.substr(start, end - start));
-        if (end == std::string::npos)
-            return items;
-        start = end + 2;
-    }
+    return split(list, ", ");
 }
 
 // The list behind a count line (the fixed answers are count lines too), once its count is

@@ -2,6 +2,7 @@
 // the fuzzer's bytes, and plain arithmetic to hold the program's answers against.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -58,49 +59,28 @@ inline Click readClick(const std::uint8_t* data, std::size_t size) {
             fields[field].push_back(c);
         }
     }
-    auto box = [](std::string text) {
-        for (char& c : text)
-            c = c == '\v' ? '\n' : c;
-        return text;
-    };
-    auto column = [](std::string text) {
-        for (char& c : text)
-            c = c == '/' ? kRowSeparator : c;
-        return text;
-    };
+    for (const int box : {0, 1, 2})
+        std::ranges::replace(fields[box], '\v', '\n');
+    for (const int column : {4, 5})
+        std::ranges::replace(fields[column], '/', kRowSeparator);
 
     Click click;
-    click.prior.txtIni = box(fields[0]);
-    click.prior.txtN = box(fields[1]);
-    click.prior.txtV = box(fields[2]);
+    click.prior.txtIni = fields[0];
+    click.prior.txtN = fields[1];
+    click.prior.txtV = fields[2];
     click.prior.txt = fields[3];
-    click.prior.lblNumFat = column(fields[4]);
-    click.prior.lblFator = column(fields[5]);
+    click.prior.lblNumFat = fields[4];
+    click.prior.lblFator = fields[5];
+    const std::pair<char, TextBox> focusFlags[] = {
+        {'i', TextBox::txtIni}, {'n', TextBox::txtN}, {'v', TextBox::txtV}, {'t', TextBox::txt}};
     for (const char flag : fields[6]) {
-        switch (flag) {
-            case 'c':
-                click.format = decimalCommaFormat();
-                break;
-            case 'r':
-                click.prior.ruleVisible = true;
-                break;
-            case 'i':
-                click.prior.focus = TextBox::txtIni;
-                break;
-            case 'n':
-                click.prior.focus = TextBox::txtN;
-                break;
-            case 'v':
-                click.prior.focus = TextBox::txtV;
-                break;
-            case 't':
-                click.prior.focus = TextBox::txt;
-                break;
-            case 'd':
-                click.direct = true;
-                break;
-            default:
-                break;
+        if (flag == 'c')
+            click.format = decimalCommaFormat();
+        click.prior.ruleVisible |= flag == 'r';
+        click.direct |= flag == 'd';
+        for (const auto& [letter, box] : focusFlags) {
+            if (flag == letter)
+                click.prior.focus = box;
         }
     }
     return click;
@@ -147,19 +127,22 @@ inline bool overflowsWhenRead(std::string_view text) {
     }
 }
 
-// The rows of a column; none for the empty caption.
-inline std::vector<std::string> rowsOf(const std::string& caption) {
-    std::vector<std::string> rows;
-    if (caption.empty())
-        return rows;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = caption.find(kRowSeparator, start);
-        rows.push_back(caption.substr(start, end - start));
+// The pieces of `text` between its separators: the rows of a column, the items of a list
+// "a, b, c"; none for the empty text.
+inline std::vector<std::string> split(const std::string& text, std::string_view separator) {
+    std::vector<std::string> pieces;
+    for (std::size_t start = 0; !text.empty();) {
+        const std::size_t end = text.find(separator, start);
+        pieces.push_back(text.substr(start, end - start));
         if (end == std::string::npos)
-            return rows;
-        start = end + 1;
+            break;
+        start = end + separator.size();
     }
+    return pieces;
+}
+
+inline std::vector<std::string> rowsOf(const std::string& caption) {
+    return split(caption, std::string_view(&kRowSeparator, 1));
 }
 
 // Primality of a number below 2^32 by the Miller–Rabin test with the bases 2, 7 and 61,

@@ -37,13 +37,17 @@ LIBRARY_DEPENDS = ["libqt6widgets6", "libqt6core6", "libc6"]
 SKIP = 77
 
 MANUAL_PAGES = ["usr/share/man/man1/tavix.1", "usr/share/man/pt_BR/man1/tavix.1"]
+DESKTOP_ENTRY = f"usr/share/applications/{APP_ID}.desktop"
+
+
+def icon_path(size, name=APP_ID):
+    return f"usr/share/icons/hicolor/{size}x{size}/apps/{name}.png"
+
+
 EXPECTED_FILES = sorted(
-    ["usr/bin/tavix",
-     f"usr/share/applications/{APP_ID}.desktop",
-     f"usr/share/metainfo/{APP_ID}.metainfo.xml",
+    ["usr/bin/tavix", DESKTOP_ENTRY, f"usr/share/metainfo/{APP_ID}.metainfo.xml",
      "usr/share/doc/tavix/copyright"]
-    + MANUAL_PAGES
-    + [f"usr/share/icons/hicolor/{n}x{n}/apps/{APP_ID}.png" for n in ICON_SIZES])
+    + MANUAL_PAGES + [icon_path(n) for n in ICON_SIZES])
 # The package: the same files, the manual pages compressed, Debian's changelog and the
 # explained lintian tags.
 PACKAGE_FILES = sorted(
@@ -68,6 +72,16 @@ def check(condition, message):
     return condition
 
 
+def check_fields(fields, expected, what):
+    for key, value in expected.items():
+        check(fields.get(key) == value, f"{what} {key}={fields.get(key)}, expected {value}")
+
+
+def check_same_files(found, expected, what):
+    check(sorted(found) == expected, f"{what} differ:\n  unexpected: "
+          f"{sorted(set(found) - set(expected))}\n  missing: {sorted(set(expected) - set(found))}")
+
+
 def need(tool, package):
     if shutil.which(tool) is None:
         print(f"{tool} is missing: install the Debian package {package} "
@@ -80,17 +94,14 @@ def run(*command, **kwargs):
 
 
 def files_under(root):
-    found = []
-    for folder, _, names in os.walk(root):
-        for name in names:
-            found.append(os.path.relpath(os.path.join(folder, name), root))
-    return sorted(found)
+    return sorted(os.path.relpath(os.path.join(folder, name), root)
+                  for folder, _, names in os.walk(root) for name in names)
 
 
 def read_desktop_entry(stage):
     parser = configparser.ConfigParser(interpolation=None, strict=True)
     parser.optionxform = str
-    parser.read(os.path.join(stage, f"usr/share/applications/{APP_ID}.desktop"), encoding="utf-8")
+    parser.read(os.path.join(stage, DESKTOP_ENTRY), encoding="utf-8")
     return parser["Desktop Entry"]
 
 
@@ -111,10 +122,7 @@ def cmd_stage(build, stage):
 def cmd_tree(stage):
     need("file", "file")
     installed = files_under(stage)
-    check(installed == EXPECTED_FILES,
-          "installed files differ:\n  unexpected: "
-          f"{sorted(set(installed) - set(EXPECTED_FILES))}\n  missing: "
-          f"{sorted(set(EXPECTED_FILES) - set(installed))}")
+    check_same_files(installed, EXPECTED_FILES, "installed files")
     for name in installed:
         mode = stat.S_IMODE(os.stat(os.path.join(stage, name)).st_mode)
         wanted = 0o755 if name.startswith("usr/bin/") else 0o644
@@ -124,7 +132,7 @@ def cmd_tree(stage):
         check("ELF" in run("file", "-b", program).stdout, "usr/bin/tavix is not an ELF program")
         check(elf_rpath(program) == [], f"usr/bin/tavix keeps a run path: {elf_rpath(program)}")
     for n in ICON_SIZES:
-        icon = os.path.join(stage, f"usr/share/icons/hicolor/{n}x{n}/apps/{APP_ID}.png")
+        icon = os.path.join(stage, icon_path(n))
         if os.path.exists(icon):
             kind = run("file", "-b", icon).stdout
             check(kind.startswith(f"PNG image data, {n} x {n},"), f"{n}x{n} icon is: {kind.strip()}")
@@ -132,17 +140,13 @@ def cmd_tree(stage):
 
 def cmd_desktop(stage):
     need("desktop-file-validate", "desktop-file-utils")
-    path = os.path.join(stage, f"usr/share/applications/{APP_ID}.desktop")
-    result = run("desktop-file-validate", path)
+    result = run("desktop-file-validate", os.path.join(stage, DESKTOP_ENTRY))
     check(result.returncode == 0 and not (result.stdout + result.stderr).strip(),
           f"desktop-file-validate:\n{result.stdout}{result.stderr}")
     entry = read_desktop_entry(stage)
-    expected = {"Type": "Application", "Name": "Tavix", "Exec": "tavix", "Terminal": "false",
-                "Icon": APP_ID,
-                # Qt names the window class after the executable (see the wmclass check).
-                "StartupWMClass": "tavix"}
-    for key, value in expected.items():
-        check(entry.get(key) == value, f"{key}={entry.get(key)}, expected {value}")
+    # Qt names the window class after the executable (see the wmclass check).
+    check_fields(entry, {"Type": "Application", "Name": "Tavix", "Exec": "tavix",
+                         "Terminal": "false", "Icon": APP_ID, "StartupWMClass": "tavix"}, "entry")
     categories = entry.get("Categories", "").split(";")
     check("Education" in categories and "Math" in categories,
           f"Categories={entry.get('Categories')} lacks Education or Math")
@@ -152,9 +156,8 @@ def cmd_desktop(stage):
     check(os.access(os.path.join(stage, "usr/bin", entry.get("Exec", "").split(" ")[0]), os.X_OK),
           f"Exec={entry.get('Exec')} names no installed program")
     for n in ICON_SIZES:
-        check(os.path.exists(os.path.join(
-            stage, f"usr/share/icons/hicolor/{n}x{n}/apps/{entry.get('Icon')}.png")),
-            f"Icon={entry.get('Icon')} has no {n}x{n} icon")
+        check(os.path.exists(os.path.join(stage, icon_path(n, entry.get("Icon")))),
+              f"Icon={entry.get('Icon')} has no {n}x{n} icon")
 
 
 def text_of(element):
@@ -232,11 +235,9 @@ def cmd_deb(deb, version):
         need(tool, package)
     arch = run("dpkg", "--print-architecture").stdout.strip()
     fields = control_fields(deb)
-    expected = {"Package": "tavix", "Version": f"{version}-1", "Architecture": arch,
-                "Maintainer": MAINTAINER, "Section": "math", "Priority": "optional",
-                "Homepage": HOMEPAGE}
-    for key, value in expected.items():
-        check(fields.get(key) == value, f"{key}: {fields.get(key)}, expected {value}")
+    check_fields(fields, {"Package": "tavix", "Version": f"{version}-1", "Architecture": arch,
+                          "Maintainer": MAINTAINER, "Section": "math", "Priority": "optional",
+                          "Homepage": HOMEPAGE}, "control field")
     check(fields.get("Description", "").startswith("prime numbers"),
           f"Description: {fields.get('Description')}")
     depends = depends_names(fields.get("Depends", ""))
@@ -260,9 +261,7 @@ def cmd_deb(deb, version):
             files.append(path)
             wanted = "-rwxr-xr-x" if path.startswith("usr/bin/") else "-rw-r--r--"
             check(mode == wanted, f"{path} has mode {mode}, expected {wanted}")
-    check(sorted(files) == PACKAGE_FILES,
-          f"package files differ:\n  unexpected: {sorted(set(files) - set(PACKAGE_FILES))}"
-          f"\n  missing: {sorted(set(PACKAGE_FILES) - set(files))}")
+    check_same_files(files, PACKAGE_FILES, "package files")
 
     with tempfile.TemporaryDirectory(prefix="tavix-deb-") as unpacked:
         run("dpkg-deb", "-x", deb, unpacked)
@@ -273,11 +272,6 @@ def cmd_deb(deb, version):
         with open(os.path.join(unpacked, "usr/share/doc/tavix/copyright"), encoding="utf-8") as f:
             check(f.readline().startswith("Format: https://www.debian.org/doc/packaging-manuals/"),
                   "the copyright file is not machine-readable (DEP-5)")
-
-
-def x_windows_of(pid):
-    found = run("xdotool", "search", "--pid", str(pid))
-    return found.stdout.split()
 
 
 def cmd_wmclass(binary, stage):
@@ -308,7 +302,7 @@ def cmd_wmclass(binary, stage):
                      f"{program.stderr.read()}")
                 return
             time.sleep(0.2)
-            windows = x_windows_of(program.pid)
+            windows = run("xdotool", "search", "--pid", str(program.pid)).stdout.split()
         if not check(windows, "the program showed no window in 20 s"):
             return
         classes = set()

@@ -37,6 +37,13 @@ Function* systemCall(const char* name) {
     return reinterpret_cast<Function*>(::dlsym(RTLD_NEXT, name));
 }
 
+// Records the calls into `calls` (none when null), refusing unnamed files if asked.
+void recordCalls(std::vector<std::string>* calls, bool refuse) {
+    const std::lock_guard lock(callsMutex);
+    recordedCalls = calls;
+    refuseUnnamed = refuse;
+}
+
 void record(const char* call) {
     const std::lock_guard lock(callsMutex);
     if (recordedCalls != nullptr) {
@@ -98,11 +105,13 @@ class SaveFileTest : public ::testing::Test {
         fs::permissions(folder, fs::perms::owner_all);
         fs::remove_all(folder);
     }
+    std::ptrdiff_t filesInFolder() const {
+        return std::distance(fs::directory_iterator(folder), fs::directory_iterator());
+    }
     // Only the earlier file, as it was.
     void expectUntouched() {
         EXPECT_EQ(contentsOf(target), kEarlier);
-        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1)
-            << "a new file stayed behind";
+        EXPECT_EQ(filesInFolder(), 1) << "a new file stayed behind";
     }
     // Runs `save` in a child process (for limits and users that must not touch this one) and
     // returns what it returned.
@@ -147,7 +156,7 @@ TEST_F(SaveFileTest, TheWholeTextReplacesTheFile) {
     // The file keeps its permissions, and nothing else is left in the folder.
     EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+    EXPECT_EQ(filesInFolder(), 1);
 
     // A new file, and a fixed answer kept whole in memory.
     const fs::path other = folder / "outro.txt";
@@ -252,25 +261,17 @@ TEST_F(SaveFileTest, AFolderWithoutPermissionLeavesTheFileAsItWas) {
 TEST_F(SaveFileTest, TheBytesAreOnTheDiskBeforeTheName) {
     for (const bool unnamed : {true, false}) {
         std::vector<std::string> calls;
-        {
-            const std::lock_guard lock(callsMutex);
-            recordedCalls = &calls;
-            refuseUnnamed = !unnamed;
-        }
+        recordCalls(&calls, !unnamed);
         SaveControl control;
         const SaveOutcome outcome = saveText(makePlainText("2, 3, 5, 7"), target, control);
-        {
-            const std::lock_guard lock(callsMutex);
-            recordedCalls = nullptr;
-            refuseUnnamed = false;
-        }
+        recordCalls(nullptr, false);
         ASSERT_EQ(outcome.status, SaveOutcome::Status::Saved) << unnamed;
         EXPECT_EQ(contentsOf(target), "2, 3, 5, 7");
         const std::vector<std::string> expected =
             unnamed ? std::vector<std::string>{"fsync", "link", "rename", "fsync"}
                     : std::vector<std::string>{"fsync", "rename", "fsync"};
         EXPECT_EQ(calls, expected) << unnamed;
-        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+        EXPECT_EQ(filesInFolder(), 1);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "support/listing_reference.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "oracle/number_reference.hpp"
@@ -16,6 +17,58 @@ bool isPrimeNumber(std::int64_t m) {
         }
     }
     return true;
+}
+
+// The odd numbers of the interval crossed off by the odd primes up to its square root, which
+// a plain sieve finds first.
+std::vector<std::uint64_t> primesBetween(std::uint64_t low, std::uint64_t high) {
+    static const std::vector<std::uint64_t> oddPrimes = [] {
+        std::vector<std::uint64_t> primes;
+        std::vector<bool> composite(46341);
+        for (std::uint64_t n = 3; n < composite.size(); n += 2) {
+            if (!composite[n]) {
+                primes.push_back(n);
+                for (std::uint64_t m = n * n; m < composite.size(); m += 2 * n) {
+                    composite[m] = true;
+                }
+            }
+        }
+        return primes;
+    }();
+    std::vector<std::uint64_t> primes;
+    if (low <= 2 && 2 <= high) {
+        primes.push_back(2);
+    }
+    const std::uint64_t first = std::max<std::uint64_t>(low, 3) | 1;
+    if (first > high) {
+        return primes;
+    }
+    std::vector<char> composite((high - first) / 2 + 1);  // byte i: the number first + 2i
+    for (const std::uint64_t p : oddPrimes) {
+        if (p * p > high) {
+            break;
+        }
+        std::uint64_t m = std::max(p * p, (first + p - 1) / p * p);
+        m += m % 2 == 0 ? p : 0;
+        for (; m <= high; m += 2 * p) {
+            composite[(m - first) / 2] = 1;
+        }
+    }
+    for (std::uint64_t i = 0; i < composite.size(); ++i) {
+        if (!composite[i]) {
+            primes.push_back(first + 2 * i);
+        }
+    }
+    return primes;
+}
+
+std::string listingBetween(std::uint64_t low, std::uint64_t high) {
+    const std::vector<std::uint64_t> primes = primesBetween(low, high);
+    std::string list;
+    for (const std::uint64_t p : primes) {
+        list += (list.empty() ? "" : ", ") + std::to_string(p);
+    }
+    return withCountLine(primes.size(), list);
 }
 
 std::string withCountLine(std::uint64_t count, const std::string& list) {

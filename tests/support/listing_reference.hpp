@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/number_values.hpp"
 
@@ -24,6 +25,12 @@ ListingReference referenceListing(double first, double last, const NumberFormat&
 // The count line in front of a list, as the window shows it.
 std::string withCountLine(std::uint64_t count, const std::string& list);
 
+// By trial division up to the square root.
 bool isPrimeNumber(std::int64_t m);
+
+// The primes of [low, high] (high below 2^31), by a sieve of Eratosthenes of their own.
+std::vector<std::uint64_t> primesBetween(std::uint64_t low, std::uint64_t high);
+// The window's text for the whole numbers from `low` to `high`: count line and primes.
+std::string listingBetween(std::uint64_t low, std::uint64_t high);
 
 }  // namespace tavix::testing

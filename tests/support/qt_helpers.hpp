@@ -1,11 +1,13 @@
-// What the window tests and benchmarks share: finding a control by its name, typing into a
-// number box, answering the message boxes the computations bring up, rows of test data,
-// where a control lies in a grab, and running this test again in a process of its own.
+// What the window tests and benchmarks share: finding a control by its name, showing a window,
+// typing into a number box, answering the message boxes the computations bring up, rows of
+// test data, where a control lies in a grab, and running this test again in a process of its
+// own.
 #pragma once
 
 #include <QApplication>
 #include <QImage>
 #include <QLineEdit>
+#include <QMap>
 #include <QMessageBox>
 #include <QObject>
 #include <QProcess>
@@ -13,6 +15,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cstdio>
+#include <cstring>
 #include <functional>
 #include <type_traits>
 #include <utility>
@@ -28,6 +32,13 @@ T* control(const QObject& window, const char* name) {
         qFatal("no control %s", name);
     }
     return found;
+}
+
+// Shows `window` and waits for it to become the active window.
+inline bool showActive(QWidget* window) {
+    window->show();
+    window->activateWindow();
+    return QTest::qWaitForWindowActive(window);
 }
 
 // Types `digits` into an emptied box, key by key.
@@ -120,6 +131,33 @@ inline std::pair<int, QString> runChild(const char* argument,
     return {child.exitCode(), child.exitCode() == 0
                                   ? output
                                   : output + QString::fromUtf8(child.readAllStandardError())};
+}
+
+// What a child process measured, written one "name<TAB>value" line each for its parent to
+// read back with `reported`.
+inline void report(const char* name, const QString& value) {
+    std::printf("%s\t%s\n", name, value.toUtf8().constData());
+    std::fflush(stdout);
+}
+
+inline QMap<QString, QString> reported(const QString& output) {
+    QMap<QString, QString> values;
+    for (const QString& line : output.split(QChar('\n'), Qt::SkipEmptyParts)) {
+        values[line.section(QChar('\t'), 0, 0)] = line.section(QChar('\t'), 1);
+    }
+    return values;
+}
+
+// The main() of a test whose executable also serves as its own child process: given
+// `argument` first, it runs `child` instead of the tests.
+template <typename Test>
+int testMain(int argc, char** argv, const char* argument, int (*child)(int, char**)) {
+    if (argc > 1 && std::strcmp(argv[1], argument) == 0) {
+        return child(argc, argv);
+    }
+    QApplication app(argc, argv);
+    Test test;
+    return QTest::qExec(&test, argc, argv);
 }
 
 }  // namespace tavix::testing

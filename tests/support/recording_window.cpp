@@ -6,18 +6,14 @@
 
 namespace tavix::testing {
 
+// The boxes in the order of TextBox.
+static_assert(static_cast<int>(TextBox::txt) == 3);
+constexpr const char* kBoxNames[] = {"txtIni", "txtN", "txtV", "txt"};
+constexpr std::string WindowState::*kBoxFields[] = {&WindowState::txtIni, &WindowState::txtN,
+                                                    &WindowState::txtV, &WindowState::txt};
+
 const char* nameOf(TextBox box) {
-    switch (box) {
-        case TextBox::txtIni:
-            return "txtIni";
-        case TextBox::txtN:
-            return "txtN";
-        case TextBox::txtV:
-            return "txtV";
-        case TextBox::txt:
-            return "txt";
-    }
-    return "?";
+    return kBoxNames[static_cast<int>(box)];
 }
 
 const char* nameOf(FactorColumn column) {
@@ -44,6 +40,14 @@ WindowState withInterval(std::string ini, std::string last) {
     state.txt = "resultado anterior";
     state.focus = TextBox::txtN;
     return state;
+}
+
+RecordingWindow listed(const std::string& ini, const std::string& last, const NumberFormat& format,
+                       bool recording) {
+    RecordingWindow window(withInterval(ini, last));
+    window.recording = recording;
+    cmdCalc_Click(window, format);
+    return window;
 }
 
 WindowState windowOnShow(int variant, std::string text) {
@@ -104,17 +108,7 @@ std::string RecordingWindow::events() const {
 
 template <class Self>
 auto& RecordingWindow::field(Self& self, TextBox box) {
-    switch (box) {
-        case TextBox::txtIni:
-            return self.state.txtIni;
-        case TextBox::txtN:
-            return self.state.txtN;
-        case TextBox::txtV:
-            return self.state.txtV;
-        case TextBox::txt:
-            break;
-    }
-    return self.state.txt;
+    return self.state.*kBoxFields[static_cast<int>(box)];
 }
 
 template <class Self>

@@ -90,6 +90,11 @@ class RecordingWindow : public Window {
 // A window where an interval was typed, with an earlier result on show and the focus in txtN.
 WindowState withInterval(std::string ini, std::string last);
 
+// "Calcular" clicked on such a window; with `recording` false its calls are not kept (for
+// long listings).
+RecordingWindow listed(const std::string& ini, const std::string& last,
+                       const NumberFormat& format = fullStopFormat(), bool recording = true);
+
 // Windows a click may find, by number (taken modulo 5): empty, a finished table, the rule
 // over empty columns, a right column without its rule, a listing on show; txtV holds `text`.
 // What a click does not own, it must leave as it is.

@@ -3,13 +3,11 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDesktopServices>
-#include <QFontInfo>
 #include <QImage>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QSignalSpy>
 #include <QStyleHints>
 #include <QTest>
 #include <QUrl>
@@ -51,9 +49,7 @@ class AboutWindowTest : public QObject {
     frmAbout* open() {
         if (!main_) {
             main_ = new tavix::ui::frmTavix;
-            main_->show();
-            main_->activateWindow();
-            if (!QTest::qWaitForWindowActive(main_)) {
+            if (!tavix::testing::showActive(main_)) {
                 return nullptr;
             }
         }
@@ -78,9 +74,7 @@ class AboutWindowTest : public QObject {
     }
 
     void cleanup() {
-        if (frmAbout* about = tavix::ui::aboutWindow()) {
-            delete about;
-        }
+        delete tavix::ui::aboutWindow();  // none, or the one left open
         delete main_;
         catcher_.urls.clear();
     }

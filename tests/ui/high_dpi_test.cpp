@@ -7,12 +7,8 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QtTest>
 
-#include <cstdio>
-#include <cstring>
-#include <map>
 #include <vector>
 
 #include "support/qt_helpers.hpp"
@@ -23,6 +19,7 @@
 using tavix::testing::addRow;
 using tavix::testing::control;
 using tavix::testing::inGrab;
+using tavix::testing::report;
 
 namespace {
 
@@ -30,6 +27,11 @@ constexpr char kScaledChild[] = "--scaled-child";
 
 bool ink(QRgb pixel) {
     return qGray(pixel) < 128;
+}
+
+// The top (part 0) or the bottom (part 1) of a range of rows written "top-bottom".
+int bound(const QString& range, int part) {
+    return range.section(QChar('-'), part, part).toInt();
 }
 
 // The runs of rows of `area` that hold ink: the text lines drawn there, top and bottom.
@@ -61,10 +63,6 @@ bool drawnAtFullDensity(const QImage& image, const QRect& area) {
         }
     }
     return mixed > 20;
-}
-
-void report(const char* name, const QString& value) {
-    std::printf("%s\t%s\n", name, qPrintable(value));
 }
 
 int measureScaled(int argc, char** argv) {
@@ -181,14 +179,6 @@ int measureScaled(int argc, char** argv) {
     return 0;
 }
 
-std::map<QString, QString> parse(const QString& output) {
-    std::map<QString, QString> values;
-    for (const QString& line : output.split(QChar('\n'), Qt::SkipEmptyParts)) {
-        values[line.section(QChar('\t'), 0, 0)] = line.section(QChar('\t'), 1);
-    }
-    return values;
-}
-
 }  // namespace
 
 class HighDpiTest : public QObject {
@@ -210,7 +200,7 @@ class HighDpiTest : public QObject {
         const auto [status, output] =
             tavix::testing::runChild(kScaledChild, {{QStringLiteral("QT_SCALE_FACTOR"), factor}});
         QVERIFY2(status == 0, qPrintable(output));
-        auto values = parse(output);
+        auto values = tavix::testing::reported(output);
 
         QCOMPARE(values["ratio"].toDouble(), ratio);
         QCOMPARE(values["size"],
@@ -230,23 +220,17 @@ class HighDpiTest : public QObject {
         QCOMPARE(quotients.size(), 7);  // 360 180 90 45 15 5 1
         QCOMPARE(factors.size(), 6);    // 2 2 2 3 3 5
         for (int row = 0; row < factors.size(); ++row) {
-            const int leftTop = quotients[row].section(QChar('-'), 0, 0).toInt();
-            const int rightTop = factors[row].section(QChar('-'), 0, 0).toInt();
-            const int leftBottom = quotients[row].section(QChar('-'), 1).toInt();
-            const int rightBottom = factors[row].section(QChar('-'), 1).toInt();
-            QVERIFY2(std::abs(leftBottom - rightBottom) <= 1,
-                     qPrintable(quotients[row] + QStringLiteral(" / ") + factors[row]));
-            QVERIFY2(std::abs(leftTop - rightTop) <= qCeil(ratio),  // "1" is shorter than "3"
-                     qPrintable(quotients[row] + QStringLiteral(" / ") + factors[row]));
+            const QString both = quotients[row] + QStringLiteral(" / ") + factors[row];
+            QVERIFY2(std::abs(bound(quotients[row], 1) - bound(factors[row], 1)) <= 1,
+                     qPrintable(both));
+            QVERIFY2(std::abs(bound(quotients[row], 0) - bound(factors[row], 0)) <= qCeil(ratio),
+                     qPrintable(both));  // "1" is shorter than "3"
         }
 
         // Each row a screen reader reviews holds the row drawn there, whole.
         const QStringList cells = values["table rows"].split(QChar(' '), Qt::SkipEmptyParts);
         QCOMPARE(cells.size(), quotients.size());
         for (int row = 0; row < cells.size(); ++row) {
-            const auto bound = [](const QString& range, int part) {
-                return range.section(QChar('-'), part, part).toInt();
-            };
             QVERIFY2(bound(cells[row], 0) <= bound(quotients[row], 0) &&
                          bound(quotients[row], 1) <= bound(cells[row], 1),
                      qPrintable(cells[row] + QStringLiteral(" / ") + quotients[row]));
@@ -291,12 +275,7 @@ class HighDpiTest : public QObject {
 };
 
 int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], kScaledChild) == 0) {
-        return measureScaled(argc, argv);
-    }
-    QApplication app(argc, argv);
-    HighDpiTest test;
-    return QTest::qExec(&test, argc, argv);
+    return tavix::testing::testMain<HighDpiTest>(argc, argv, kScaledChild, measureScaled);
 }
 
 #include "high_dpi_test.moc"

@@ -10,16 +10,15 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
-#include <QTimer>
 #include <QtTest>
 
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <sys/resource.h>
 #include <vector>
 
+#include "support/listing_reference.hpp"
 #include "support/process_memory.hpp"
 #include "support/qt_helpers.hpp"
 #include "ui/frm_tavix.hpp"
@@ -28,6 +27,8 @@
 
 using tavix::testing::control;
 using tavix::testing::MessageBoxAnswerer;
+using tavix::testing::report;
+using tavix::testing::showActive;
 using tavix::testing::type;
 using tavix::testing::virtualMemoryBytes;
 using tavix::ui::frmTavix;
@@ -44,24 +45,6 @@ constexpr char kLowMemoryChild[] = "--low-memory-child";
 constexpr rlim_t kHeadroom = rlim_t{64} << 20;
 // A stretch of that text whose paste would take more than that room.
 constexpr std::size_t kLargeCopy = std::size_t{48} << 20;
-
-// The listing from 0 to `last`, built with a plain sieve of Eratosthenes.
-std::string expectedListing(unsigned last) {
-    std::vector<bool> composite(last + 1);
-    std::string list;
-    unsigned count = 0;
-    for (unsigned n = 2; n <= last; ++n) {
-        if (composite[n]) {
-            continue;
-        }
-        for (unsigned long long m = 1ULL * n * n; m <= last; m += n) {
-            composite[m] = true;
-        }
-        list += count++ ? ", " : "";
-        list += std::to_string(n);
-    }
-    return "Total de " + std::to_string(count) + " números primos: " + list;
-}
 
 // The main window, noting what passes between the listing and the result area. Memory held
 // back with `ballast` is let go when a listing returns the pointer to the default: the
@@ -102,18 +85,9 @@ class WatchedWindow : public frmTavix {
     }
 };
 
-std::string lineText(ResultView& view, const tavix::ui::LineSpan& line) {
-    return view.lineText(line);
-}
-
 // The start of the result: the whole of a short one.
 QString resultStart(ResultView& view) {
     return QString::fromStdString(view.bytes(0, 200));
-}
-
-void report(const char* name, const QString& value) {
-    std::printf("%s\t%s\n", name, value.toUtf8().constData());
-    std::fflush(stdout);
 }
 
 // The child: the window under a memory limit: the whole range, a copy too large to paste,
@@ -121,9 +95,7 @@ void report(const char* name, const QString& value) {
 int lowMemoryChild(int argc, char** argv) {
     QApplication app(argc, argv);
     WatchedWindow window;
-    window.show();
-    window.activateWindow();
-    if (!QTest::qWaitForWindowActive(&window)) {
+    if (!showActive(&window)) {
         report("error", QStringLiteral("the window did not become active"));
         return 1;
     }
@@ -164,7 +136,7 @@ int lowMemoryChild(int argc, char** argv) {
     txt->setFocus();
     QTest::keyClick(txt, Qt::Key_End, Qt::ControlModifier);
     const std::vector<tavix::ui::LineSpan> end = txt->visibleLines();
-    const std::string lastLine = end.empty() ? std::string() : lineText(*txt, end.back());
+    const std::string lastLine = end.empty() ? std::string() : txt->lineText(end.back());
     report("last line", QString::fromStdString(lastLine.substr(lastLine.rfind(", ") + 2)));
 
     // A copy whose paste needs more memory than there is: the paste gets nothing.
@@ -189,7 +161,7 @@ int lowMemoryChild(int argc, char** argv) {
     const std::vector<tavix::ui::LineSpan> lines = txt->visibleLines();
     report("lines after next", QString::number(lines.size()));
     report("shown after next",
-           lines.empty() ? QString() : QString::fromStdString(lineText(*txt, lines.front())));
+           lines.empty() ? QString() : QString::fromStdString(txt->lineText(lines.front())));
     return 0;
 }
 
@@ -201,16 +173,14 @@ class LargeListingTest : public QObject {
   private slots:
     void multiMegabyteResult() {
         WatchedWindow window;
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(showActive(&window));
         auto* txtN = control<QLineEdit>(window, "txtN");
         auto* txt = control<ResultView>(window, "txt");
 
         type(control<QLineEdit>(window, "txtIni"), "0");
         type(txtN, "2000000");
         QTest::keyClick(txtN, Qt::Key_Return);
-        const std::string expected = expectedListing(2000000);
+        const std::string expected = tavix::testing::listingBetween(0, 2000000);
         QVERIFY(expected.size() > 1'000'000);  // wrapped on the layout thread
         QVERIFY2(txt->text().toString() == expected,
                  "the result differs from a plain sieve's listing");
@@ -235,7 +205,7 @@ class LargeListingTest : public QObject {
             }
             QTRY_VERIFY(!txt->visibleLines().empty() && txt->visibleLines().back().last);
             const std::vector<tavix::ui::LineSpan> lines = txt->visibleLines();
-            QVERIFY(lineText(*txt, lines.back()).ends_with(", 1999993"));
+            QVERIFY(txt->lineText(lines.back()).ends_with(", 1999993"));
             for (std::size_t i = 1; i < lines.size(); ++i) {
                 QCOMPARE(lines[i].start, lines[i - 1].next);
             }
@@ -273,13 +243,7 @@ class LargeListingTest : public QObject {
         QVERIFY2(
             child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
             qPrintable(QStringLiteral("child failed (%1): %2").arg(child.exitCode()).arg(errors)));
-        QMap<QString, QString> seen;
-        for (const QString& line : QString::fromUtf8(child.readAllStandardOutput()).split('\n')) {
-            const qsizetype tab = line.indexOf('\t');
-            if (tab > 0) {
-                seen.insert(line.left(tab), line.mid(tab + 1));
-            }
-        }
+        auto seen = tavix::testing::reported(QString::fromUtf8(child.readAllStandardOutput()));
         QCOMPARE(seen.value("messages after whole"), QStringLiteral("0"));
         QCOMPARE(seen.value("txt after whole"),
                  QStringLiteral("Total de 105097565 números primos: 2, 3, 5, 7"));
@@ -305,12 +269,7 @@ class LargeListingTest : public QObject {
 };
 
 int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], kLowMemoryChild) == 0) {
-        return lowMemoryChild(argc, argv);
-    }
-    QApplication app(argc, argv);
-    LargeListingTest test;
-    return QTest::qExec(&test, argc, argv);
+    return tavix::testing::testMain<LargeListingTest>(argc, argv, kLowMemoryChild, lowMemoryChild);
 }
 
 #include "large_listing_test.moc"

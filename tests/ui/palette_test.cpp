@@ -3,9 +3,7 @@
 // formula: texts on the windows' own light backgrounds, and texts in the boxes, the buttons
 // and the result area, selection included.
 #include <QApplication>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QtTest>
@@ -61,16 +59,17 @@ class PaletteTest : public QObject {
     QPalette startPalette_;
     std::unique_ptr<frmTavix> window_;
 
-    // The main window, with a listing and a table, under the desktop palette `palette`, given
+    // The main window, with a listing and a table, under the test row's desktop palette, given
     // before the window is made or, as when the desktop's theme changes while the program runs,
     // after it is on show.
-    frmTavix* openMainWindowUnder(const QPalette& palette, bool changedAfterStart) {
+    frmTavix* openMainWindow() {
+        QFETCH(QPalette, palette);
+        QFETCH(bool, changedAfterStart);
         if (!changedAfterStart) {
             QApplication::setPalette(palette);
         }
         window_ = std::make_unique<frmTavix>();
-        window_->show();
-        if (!QTest::qWaitForWindowActive(window_.get())) {
+        if (!tavix::testing::showActive(window_.get())) {
             return nullptr;
         }
         tavix::testing::showListingAndTable(*window_);
@@ -81,6 +80,13 @@ class PaletteTest : public QObject {
         return window_.get();
     }
 
+    // The about window, opened with a click on "?" and on show.
+    static frmAbout* openAbout(frmTavix* window) {
+        QTest::mouseClick(control(*window, "cmdHelp"), Qt::LeftButton);
+        frmAbout* about = tavix::ui::aboutWindow();
+        return about != nullptr && QTest::qWaitForWindowExposed(about) ? about : nullptr;
+    }
+
   private slots:
     void initTestCase() {
         // Fusion draws from the palette alone, as the desktops' own styles do.
@@ -88,9 +94,7 @@ class PaletteTest : public QObject {
         startPalette_ = QApplication::palette();
     }
     void cleanup() {
-        if (frmAbout* about = tavix::ui::aboutWindow()) {
-            delete about;
-        }
+        delete tavix::ui::aboutWindow();  // none, or the one left open
         window_.reset();
         QApplication::setPalette(startPalette_);
     }
@@ -148,9 +152,7 @@ class PaletteTest : public QObject {
     // The texts drawn straight on the windows' fixed light backgrounds: the labels, the factor
     // columns and their rule, the about window's texts, links and separator.
     void textsOnBothWindows() {
-        QFETCH(QPalette, palette);
-        QFETCH(bool, changedAfterStart);
-        frmTavix* window = openMainWindowUnder(palette, changedAfterStart);
+        frmTavix* window = openMainWindow();
         QVERIFY(window);
         const QImage grab = window->grab().toImage();
         // The background between the controls.
@@ -172,10 +174,8 @@ class PaletteTest : public QObject {
             contrastRatio(grab.pixelColor(rule.center()), kMainBackground) >= kReadableContrast,
             "the rule");
 
-        QTest::mouseClick(control(*window, "cmdHelp"), Qt::LeftButton);
-        frmAbout* about = tavix::ui::aboutWindow();
+        frmAbout* about = openAbout(window);
         QVERIFY(about);
-        QVERIFY(QTest::qWaitForWindowExposed(about));
         const QImage aboutGrab = about->grab().toImage();
         const QColor ground = commonestColour(aboutGrab, aboutGrab.rect());
         readable(about, aboutGrab, ground,
@@ -193,9 +193,7 @@ class PaletteTest : public QObject {
     // Every control that takes the focus is marked when it has it: a frame round it that stands
     // out 3:1 from the window's ground on each of its four sides.
     void focusMarks() {
-        QFETCH(QPalette, palette);
-        QFETCH(bool, changedAfterStart);
-        frmTavix* window = openMainWindowUnder(palette, changedAfterStart);
+        frmTavix* window = openMainWindow();
         QVERIFY(window);
         auto check = [](QWidget* top, const QColor& ground) {
             for (QWidget* widget : top->findChildren<QWidget*>()) {
@@ -218,9 +216,8 @@ class PaletteTest : public QObject {
             }
         };
         check(window, kMainBackground);
-        QTest::mouseClick(control(*window, "cmdHelp"), Qt::LeftButton);
-        frmAbout* about = tavix::ui::aboutWindow();
-        QVERIFY(about && QTest::qWaitForWindowExposed(about));
+        frmAbout* about = openAbout(window);
+        QVERIFY(about);
         check(about, about->palette().color(QPalette::Window));
     }
 
@@ -230,8 +227,7 @@ class PaletteTest : public QObject {
     // readable on them: plain and selected.
     void textsOnTheDesktopsColours() {
         QFETCH(QPalette, palette);
-        QFETCH(bool, changedAfterStart);
-        frmTavix* window = openMainWindowUnder(palette, changedAfterStart);
+        frmTavix* window = openMainWindow();
         QVERIFY(window);
         // `area` (in the grab's pixels) holds text on the desktop's `ground` colour, as near as
         // a style's shading allows (`tolerance`), and the text stands out from it.

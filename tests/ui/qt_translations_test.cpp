@@ -13,9 +13,6 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include <cstdio>
-#include <cstring>
-
 #include "support/qt_helpers.hpp"
 #include "ui/frm_tavix.hpp"
 
@@ -55,11 +52,11 @@ int readMenus(int argc, char** argv) {
     for (const char* name : {"txtIni", "txtN", "txtV"}) {
         const QStringList texts =
             contextMenuTexts(tavix::testing::control<QLineEdit>(window, name));
-        std::printf("%s\t%s\n", name, qPrintable(texts.join(QChar('|'))));
+        tavix::testing::report(name, texts.join(QChar('|')));
     }
     QMessageBox box(QMessageBox::Information, QStringLiteral("Tavix"), QStringLiteral("x"),
                     QMessageBox::Ok | QMessageBox::Cancel);
-    std::printf("buttons\t%s\n", qPrintable(box.button(QMessageBox::Cancel)->text()));
+    tavix::testing::report("buttons", box.button(QMessageBox::Cancel)->text());
     return 0;
 }
 
@@ -93,12 +90,7 @@ class QtTranslationsTest : public QObject {
 };
 
 int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], kMenuChild) == 0) {
-        return readMenus(argc, argv);
-    }
-    QApplication app(argc, argv);
-    QtTranslationsTest test;
-    return QTest::qExec(&test, argc, argv);
+    return tavix::testing::testMain<QtTranslationsTest>(argc, argv, kMenuChild, readMenus);
 }
 
 #include "qt_translations_test.moc"
