@@ -33,11 +33,11 @@ constexpr int kMargin = 4;
 ResultView::ResultView(QWidget* parent)
     : QAbstractScrollArea(parent),
       text_(makePlainText({})),
-      layout_(
+      viewport_(
           [this](std::uint64_t generation) {
               // From the layout thread: taken in on the window's own thread.
               QMetaObject::invokeMethod(
-                  this, [this, generation] { layout_.indexProgressed(generation); },
+                  this, [this, generation] { viewport_.indexProgressed(generation); },
                   Qt::QueuedConnection);
           },
           [this] { layoutMoved(); }) {
@@ -61,10 +61,10 @@ void ResultView::setText(ResultTextPtr text) {
         text = makePlainText({});
     }
     const bool hadSelection = hasSelection();
-    const bool caretMoved = layout_.caret().caret != 0;
+    const bool caretMoved = viewport_.caret().caret != 0;
     // The one step that may fail comes before anything else changes; the caret goes to the
     // start and the selection is dropped.
-    layout_.setText(text);
+    viewport_.setText(text);
     clipboard_.release();
     const ResultTextPtr old = std::exchange(text_, std::move(text));
     updateLayout();
@@ -79,7 +79,7 @@ void ResultView::setText(ResultTextPtr text) {
 }
 
 std::string ResultView::bytes(std::size_t begin, std::size_t end) {
-    return layout_.text().copy(begin, end);
+    return viewport_.text().copy(begin, end);
 }
 
 std::string ResultView::lineText(const LineSpan& line) {
@@ -92,7 +92,7 @@ void ResultView::fontChanged() {
     const QFontMetrics metrics(layoutFontOf(font()));
     lineHeight_ = std::max(1, metrics.lineSpacing());
     ascent_ = metrics.ascent();
-    layout_.setWidths(charWidthsOf(font()));
+    viewport_.setWidths(charWidthsOf(font()));
     updateLayout();
 }
 
@@ -112,10 +112,10 @@ void ResultView::updateLayout() {
     }
     const int roomRows = (room.height() - 2 * kMargin) / lineHeight_;
     const Width roomWidth = Width{std::max(0, room.width() - 2 * kMargin)} * kWidthUnit;
-    setVerticalScrollBarPolicy(layout_.fits(roomWidth, roomRows) ? Qt::ScrollBarAlwaysOff
-                                                                 : Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(viewport_.fits(roomWidth, roomRows) ? Qt::ScrollBarAlwaysOff
+                                                                   : Qt::ScrollBarAlwaysOn);
     const Width width = Width{std::max(0, viewport()->width() - 2 * kMargin)} * kWidthUnit;
-    layout_.setView(width, fullyVisibleRows());
+    viewport_.setView(width, fullyVisibleRows());
 }
 
 void ResultView::layoutMoved() {
@@ -127,29 +127,29 @@ void ResultView::updateScrollBar() {
     const QScopedValueRollback guard(syncingScrollBar_, true);
     QScrollBar* bar = verticalScrollBar();
     const auto toInt = [](std::int64_t v) { return int(std::clamp<std::int64_t>(v, 0, INT_MAX)); };
-    bar->setRange(0, toInt(layout_.maxTopLine()));
+    bar->setRange(0, toInt(viewport_.maxTopLine()));
     bar->setPageStep(fullyVisibleRows());
     bar->setSingleStep(1);
-    bar->setValue(toInt(layout_.topLine()));
+    bar->setValue(toInt(viewport_.topLine()));
 }
 
 void ResultView::scrollContentsBy(int, int) {
     if (!syncingScrollBar_) {
-        layout_.scrollToLine(verticalScrollBar()->value());
+        viewport_.scrollToLine(verticalScrollBar()->value());
     }
 }
 
 std::vector<LineSpan> ResultView::visibleLines() {
     const int rows = (viewport()->height() - kMargin + lineHeight_ - 1) / lineHeight_;
-    return layout_.visibleLines(std::max(1, rows));
+    return viewport_.visibleLines(std::max(1, rows));
 }
 
 QRectF ResultView::characterRect(std::size_t pos) {
-    const LineBreaker breaker = layout_.breaker();
+    const LineBreaker breaker = viewport_.breaker();
     qreal y = kMargin;
     for (const LineSpan& line : visibleLines()) {
         if (line.holds(pos)) {
-            const LineText lineText = breaker.lineText(layout_.text(), line);
+            const LineText lineText = breaker.lineText(viewport_.text(), line);
             const Width x = breaker.xOf(lineText, pos);
             int length = 0;
             const Width w = pos < line.end ? breaker.advance(lineText, x, pos, &length) : 0;
@@ -168,29 +168,29 @@ std::optional<std::size_t> ResultView::positionAt(QPointF viewportPos) {
     }
     const qreal rowY = (viewportPos.y() - kMargin) / lineHeight_;
     const std::size_t row = rowY < 0 ? 0 : std::min(std::size_t(rowY), lines.size() - 1);
-    const LineBreaker breaker = layout_.breaker();
+    const LineBreaker breaker = viewport_.breaker();
     const Width x = qRound64((viewportPos.x() - kMargin) * kWidthUnit);
-    return breaker.offsetAt(breaker.lineText(layout_.text(), lines[row]), x);
+    return breaker.offsetAt(breaker.lineText(viewport_.text(), lines[row]), x);
 }
 
 // ---- Painting ------------------------------------------------------------------------------
 
 void ResultView::paintEvent(QPaintEvent*) {
-    if (!layout_.laidOut()) {
+    if (!viewport_.laidOut()) {
         return;
     }
     QPainter painter(viewport());
     painter.setFont(layoutFontOf(font()));
-    const LineBreaker breaker = layout_.breaker();
+    const LineBreaker breaker = viewport_.breaker();
     const LinePaintStyle style{kMargin, lineHeight_, ascent_, devicePixelRatioF(),
-                               layout_.widths().byteTable()[' ']};
+                               viewport_.widths().byteTable()[' ']};
     LinePainter lines(painter, breaker, palette(), style);
     const std::optional<std::size_t> caret =
-        hasFocus() && caretBlink_.shown() ? std::optional(layout_.caret().caret) : std::nullopt;
+        hasFocus() && caretBlink_.shown() ? std::optional(viewport_.caret().caret) : std::nullopt;
     int y = kMargin;
     for (const LineSpan& span : visibleLines()) {
         // A copy of the line's bytes: the source may replace its view while measuring.
-        const std::string bytes = layout_.text().copy(span.start, span.next);
+        const std::string bytes = viewport_.text().copy(span.start, span.next);
         lines.paint(LineText{span, bytes}, y, selectionStart(), selectionEnd(), caret);
         y += lineHeight_;
     }
@@ -201,31 +201,31 @@ void ResultView::paintEvent(QPaintEvent*) {
 // ---- Caret and selection -------------------------------------------------------------------
 
 void ResultView::setCursorPosition(std::size_t pos) {
-    layout_.caret().preferredX = -1;
-    placeCaret(snapToChar(layout_.text(), pos), false);
+    viewport_.caret().preferredX = -1;
+    placeCaret(snapToChar(viewport_.text(), pos), false);
 }
 
 void ResultView::setSelection(std::size_t anchor, std::size_t caret) {
-    layout_.caret().preferredX = -1;
-    select(snapToChar(layout_.text(), anchor), snapToChar(layout_.text(), caret), true);
+    viewport_.caret().preferredX = -1;
+    select(snapToChar(viewport_.text(), anchor), snapToChar(viewport_.text(), caret), true);
 }
 
 void ResultView::selectAll() {
-    layout_.caret().preferredX = -1;
+    viewport_.caret().preferredX = -1;
     select(0, text_->size(), false);
 }
 
 void ResultView::placeCaret(std::size_t pos, bool extend, bool scroll) {
-    select(extend ? layout_.caret().anchor : pos, pos, scroll);
+    select(extend ? viewport_.caret().anchor : pos, pos, scroll);
 }
 
 void ResultView::select(std::size_t anchor, std::size_t caret, bool scroll) {
-    Caret& now = layout_.caret();
+    Caret& now = viewport_.caret();
     const Caret old = now;
     now.anchor = anchor;
     now.caret = caret;
     if (scroll) {
-        layout_.ensureVisible(caret);
+        viewport_.ensureVisible(caret);
     }
     restartCaretBlink();
     viewport()->update();
@@ -242,15 +242,15 @@ void ResultView::select(std::size_t anchor, std::size_t caret, bool scroll) {
 }
 
 std::size_t ResultView::nextCharacter(std::size_t pos) {
-    return nextCharBoundary(layout_.text(), pos);
+    return nextCharBoundary(viewport_.text(), pos);
 }
 
 std::size_t ResultView::previousCharacter(std::size_t pos) {
-    return previousCharBoundary(layout_.text(), pos);
+    return previousCharBoundary(viewport_.text(), pos);
 }
 
 std::pair<std::size_t, std::size_t> ResultView::wordAt(std::size_t pos) {
-    TextSource& text = layout_.text();
+    TextSource& text = viewport_.text();
     const std::size_t start = wordStart(text, pos);
     return {start, wordEnd(text, start)};
 }
@@ -262,15 +262,15 @@ bool ResultView::outsideVertically(QPointF viewportPos) const {
 }
 
 void ResultView::pointCaret(std::size_t pos, bool extend, bool scroll) {
-    layout_.caret().preferredX = -1;
+    viewport_.caret().preferredX = -1;
     placeCaret(pos, extend, scroll);
 }
 
 void ResultView::moveCaretBy(Motion motion, bool extend) {
-    if (layout_.laidOut()) {
-        const CaretMove move = moveCaret(layout_, layout_.caret(), motion, extend);
+    if (viewport_.laidOut()) {
+        const CaretMove move = moveCaret(viewport_, viewport_.caret(), motion, extend);
         placeCaret(move.pos, extend);
-        layout_.caret().preferredX = move.keepX;
+        viewport_.caret().preferredX = move.keepX;
     }
 }
 

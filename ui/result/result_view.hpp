@@ -25,8 +25,8 @@
 #include "ui/result/clipboard.hpp"
 #include "ui/result/key_controller.hpp"
 #include "ui/result/model/characters.hpp"
-#include "ui/result/model/layout.hpp"
 #include "ui/result/model/navigation.hpp"
+#include "ui/result/model/viewport.hpp"
 #include "ui/result/mouse_controller.hpp"
 #include "ui/result/result_message.hpp"
 
@@ -54,11 +54,11 @@ class ResultView : public QAbstractScrollArea, private CaretTarget {
 
     // Caret and selection, as byte offsets into the text on character boundaries. The
     // selection runs between the anchor and the caret.
-    std::size_t cursorPosition() const { return layout_.caret().caret; }
-    std::size_t anchorPosition() const { return layout_.caret().anchor; }
-    std::size_t selectionStart() const { return layout_.caret().selectionStart(); }
-    std::size_t selectionEnd() const { return layout_.caret().selectionEnd(); }
-    bool hasSelection() const { return layout_.caret().hasSelection(); }
+    std::size_t cursorPosition() const { return viewport_.caret().caret; }
+    std::size_t anchorPosition() const { return viewport_.caret().anchor; }
+    std::size_t selectionStart() const { return viewport_.caret().selectionStart(); }
+    std::size_t selectionEnd() const { return viewport_.caret().selectionEnd(); }
+    bool hasSelection() const { return viewport_.caret().hasSelection(); }
     std::string selectedText() { return bytes(selectionStart(), selectionEnd()); }
     void setCursorPosition(std::size_t pos);
     void setSelection(std::size_t anchor, std::size_t caret);
@@ -77,31 +77,31 @@ class ResultView : public QAbstractScrollArea, private CaretTarget {
     QMenu* createContextMenu(QWidget* parent);
 
     // The layout. Until the text is fully wrapped, lineCount() is an estimate.
-    bool isLayoutComplete() const { return layout_.complete(); }
-    std::int64_t lineCount() const { return layout_.lineCount(); }
+    bool isLayoutComplete() const { return viewport_.complete(); }
+    std::int64_t lineCount() const { return viewport_.lineCount(); }
     // The lines in sight, the last one possibly cut off by the bottom edge.
     std::vector<LineSpan> visibleLines();
     // The lines that fit entirely in the view.
     int fullyVisibleRows() const;
     // Room for the characters of a line, in 1/64 pixel.
-    Width lineWidth() const { return layout_.lineWidth(); }
+    Width lineWidth() const { return viewport_.lineWidth(); }
     // The characters of a line, without its line break.
     std::string lineText(const LineSpan& line);
 
     // For the accessibility interface: the visual line holding `pos` (waiting for the layout
     // if need be), the box of the character at `pos` in viewport coordinates (empty when out
     // of sight), the caret position under a viewport point.
-    LineSpan lineHolding(std::size_t pos) { return layout_.lineHolding(pos); }
+    LineSpan lineHolding(std::size_t pos) { return viewport_.lineHolding(pos); }
     QRectF characterRect(std::size_t pos);
     std::optional<std::size_t> positionAt(QPointF viewportPos) override;
-    void ensureVisible(std::size_t pos) { layout_.ensureVisible(pos); }
+    void ensureVisible(std::size_t pos) { viewport_.ensureVisible(pos); }
     // The character boundaries either side of `pos`, and the word and the paragraph (looked
     // for at most `reach` bytes away) at `pos`.
     std::size_t nextCharacter(std::size_t pos);
     std::size_t previousCharacter(std::size_t pos);
     std::pair<std::size_t, std::size_t> wordAt(std::size_t pos);
     std::pair<std::size_t, std::size_t> paragraphAt(std::size_t pos, std::size_t reach) {
-        return tavix::ui::paragraphAt(layout_.text(), pos, reach);
+        return tavix::ui::paragraphAt(viewport_.text(), pos, reach);
     }
 
   signals:
@@ -151,11 +151,11 @@ class ResultView : public QAbstractScrollArea, private CaretTarget {
     void pointCaret(std::size_t pos, bool extend, bool scroll) override;
     void moveCaretBy(Motion motion, bool extend) override;
     void selectWordAt(std::size_t pos) override;
-    void scrollLines(int lines) override { layout_.scrollLines(lines); }
+    void scrollLines(int lines) override { viewport_.scrollLines(lines); }
     void setPrimarySelection() override;
 
     ResultTextPtr text_;
-    ResultLayout layout_;
+    Viewport viewport_;
     int lineHeight_ = 1;
     int ascent_ = 0;
     bool updatingLayout_ = false;

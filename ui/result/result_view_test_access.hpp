@@ -10,12 +10,14 @@ namespace tavix::ui {
 
 struct ResultViewTestAccess {
     // Waits until the text is fully wrapped.
-    static void waitForLayout(ResultView& view) { view.layout_.waitForIndex(); }
+    static void waitForLayout(ResultView& view) { view.viewport_.waitForIndex(); }
     // The line at the top of the view; an estimate while the view is ahead of the layout.
-    static std::int64_t firstVisibleLine(const ResultView& view) { return view.layout_.topLine(); }
+    static std::int64_t firstVisibleLine(const ResultView& view) {
+        return view.viewport_.topLine();
+    }
     // Memory the line starts take, in bytes.
     static std::size_t layoutMemoryUse(const ResultView& view) {
-        return view.layout_.indexMemoryUse();
+        return view.viewport_.indexMemoryUse();
     }
 };
 

@@ -10,7 +10,7 @@ namespace tavix::ui {
 namespace {
 
 // A line or page up or down, keeping the caret's x, scrolling the view along.
-CaretMove verticalMove(ResultLayout& layout, const Caret& caret, Motion motion) {
+CaretMove verticalMove(Viewport& layout, const Caret& caret, Motion motion) {
     TextSource& text = layout.text();
     layout.ensureVisible(caret.caret);
     const int rows = layout.rows();
@@ -41,7 +41,7 @@ CaretMove verticalMove(ResultLayout& layout, const Caret& caret, Motion motion) 
 
 }  // namespace
 
-CaretMove moveCaret(ResultLayout& layout, const Caret& caret, Motion motion, bool extend) {
+CaretMove moveCaret(Viewport& layout, const Caret& caret, Motion motion, bool extend) {
     TextSource& text = layout.text();
     const bool collapse = !extend && caret.hasSelection();
     std::size_t pos = caret.caret;

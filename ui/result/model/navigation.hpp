@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "ui/result/model/layout.hpp"
+#include "ui/result/model/viewport.hpp"
 
 namespace tavix::ui {
 
@@ -30,6 +30,6 @@ struct CaretMove {
 
 // Where `motion` takes the caret; `extend` when it extends the selection. A line or page move
 // scrolls the layout as the view must.
-CaretMove moveCaret(ResultLayout& layout, const Caret& caret, Motion motion, bool extend);
+CaretMove moveCaret(Viewport& layout, const Caret& caret, Motion motion, bool extend);
 
 }  // namespace tavix::ui

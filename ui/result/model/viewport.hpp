@@ -25,7 +25,7 @@
 
 namespace tavix::ui {
 
-class ResultLayout {
+class Viewport {
   public:
     static constexpr std::int64_t kMaxWalkLines = LineLocator::kMaxWalkLines;
 
@@ -45,8 +45,8 @@ class ResultLayout {
     // answers soon after with indexProgressed(generation) on its own thread, from its event
     // loop, never from inside notice(). `moved` runs whenever the
     // top line or the line count may have changed.
-    ResultLayout(std::function<void(std::uint64_t generation)> notice, std::function<void()> moved);
-    ~ResultLayout();
+    Viewport(std::function<void(std::uint64_t generation)> notice, std::function<void()> moved);
+    ~Viewport();
 
     // A new text: the view goes back to the first line, the caret to the start, and the lines
     // are laid out again at the next setView().

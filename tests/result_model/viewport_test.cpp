@@ -1,7 +1,7 @@
 // The result area's lines and scrolling without a widget: the lines in sight after scrolling
 // to a line, by lines, to the end, or to a position, before and after the line index is
 // complete, and the caret moves of the keys; all against the reference wrap.
-#include "ui/result/model/layout.hpp"
+#include "ui/result/model/viewport.hpp"
 
 #include <algorithm>
 #include <atomic>
@@ -20,7 +20,7 @@ constexpr Width kLineWidth = 834 * kWidthUnit;
 
 // A layout over a listing, as the window holds it; the index's notices are taken in on this
 // thread when asked to.
-class LayoutTest : public ::testing::Test {
+class ViewportTest : public ::testing::Test {
   protected:
     void show(const ResultTextPtr& text) {
         whole = text->toString();
@@ -49,13 +49,13 @@ class LayoutTest : public ::testing::Test {
 
     std::atomic<std::uint64_t> lastNotice{0};
     int moves = 0;
-    ResultLayout layout{[this](std::uint64_t generation) { lastNotice = generation; },
-                        [this] { ++moves; }};
+    Viewport layout{[this](std::uint64_t generation) { lastNotice = generation; },
+                    [this] { ++moves; }};
     std::string whole;
     std::vector<std::size_t> reference;
 };
 
-TEST_F(LayoutTest, ScrollsToLinesOnceTheIndexIsComplete) {
+TEST_F(ViewportTest, ScrollsToLinesOnceTheIndexIsComplete) {
     show(testing::listingText("0", "10000000"));
     layout.waitForIndex();
     ASSERT_TRUE(layout.complete());
@@ -87,7 +87,7 @@ TEST_F(LayoutTest, ScrollsToLinesOnceTheIndexIsComplete) {
 // Right after a whole-range listing the index has hardly begun: the end, a far line and a
 // far position are shown at once, wrapped on the spot, and the line numbers become exact when
 // the index gets there.
-TEST_F(LayoutTest, FarPlacesBeforeTheIndexGetsThere) {
+TEST_F(ViewportTest, FarPlacesBeforeTheIndexGetsThere) {
     const ResultTextPtr text = testing::listingText("2000000000", "2147483647");
     // The reference wrap of 127 MB would take long: these checks need only the line breaker.
     layout.setText(text);
@@ -122,7 +122,7 @@ TEST_F(LayoutTest, FarPlacesBeforeTheIndexGetsThere) {
 }
 
 // With the index on its own thread, or in pieces on this one when no thread is to be had.
-TEST_F(LayoutTest, TheEndFollowedUntilTheIndexIsComplete) {
+TEST_F(ViewportTest, TheEndFollowedUntilTheIndexIsComplete) {
     for (const bool refused : {false, true}) {
         const testing::IndexThreadsRefused threads(refused);
         show(testing::listingText("0", "10000000"));
@@ -136,7 +136,7 @@ TEST_F(LayoutTest, TheEndFollowedUntilTheIndexIsComplete) {
     }
 }
 
-TEST_F(LayoutTest, PositionsComeIntoSightWithTheLeastScrolling) {
+TEST_F(ViewportTest, PositionsComeIntoSightWithTheLeastScrolling) {
     show(testing::listingText("0", "10000000"));
     layout.waitForIndex();
     // Below the view: its line becomes the last one in sight.
@@ -151,7 +151,7 @@ TEST_F(LayoutTest, PositionsComeIntoSightWithTheLeastScrolling) {
     expectTop(100);
     // Far below, beyond the lines walked on the spot.
     const std::size_t far = reference.size() - 1000;
-    ASSERT_GT(far, 100u + 2 * ResultLayout::kMaxWalkLines);
+    ASSERT_GT(far, 100u + 2 * Viewport::kMaxWalkLines);
     layout.ensureVisible(reference[far]);
     expectTop(far - kRows + 1);
     EXPECT_EQ(layout.lineHolding(reference[1234] + 7).start, reference[1234]);
@@ -159,7 +159,7 @@ TEST_F(LayoutTest, PositionsComeIntoSightWithTheLeastScrolling) {
 }
 
 // A narrower view lays the text out again and keeps the top line's text in sight.
-TEST_F(LayoutTest, ANewWidthKeepsTheTopText) {
+TEST_F(ViewportTest, ANewWidthKeepsTheTopText) {
     show(testing::listingText("0", "3000000"));
     layout.waitForIndex();
     layout.scrollToLine(20000);
@@ -174,7 +174,7 @@ TEST_F(LayoutTest, ANewWidthKeepsTheTopText) {
     EXPECT_EQ(narrow.at(std::size_t(layout.topLine())), first.start);
 }
 
-TEST_F(LayoutTest, KeysMoveTheCaret) {
+TEST_F(ViewportTest, KeysMoveTheCaret) {
     show(testing::listingText("0", "3000000"));
     layout.waitForIndex();
     Caret caret;

@@ -1,4 +1,4 @@
-#include "ui/result/model/layout.hpp"
+#include "ui/result/model/viewport.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -18,17 +18,17 @@ std::unique_ptr<CharWidths> plainWidths() {
 
 }  // namespace
 
-ResultLayout::ResultLayout(std::function<void(std::uint64_t)> notice, std::function<void()> moved)
+Viewport::Viewport(std::function<void(std::uint64_t)> notice, std::function<void()> moved)
     : notice_(std::move(notice)),
       moved_(std::move(moved)),
       source_(std::make_unique<TextSource>(nullptr)),
       widths_(plainWidths()) {}
 
-ResultLayout::~ResultLayout() {
+Viewport::~Viewport() {
     lines_.reset();  // stops the layout thread before anything it reads goes away
 }
 
-void ResultLayout::setText(ResultTextPtr text) {
+void Viewport::setText(ResultTextPtr text) {
     // The one step that may fail comes before anything changes.
     auto source = std::make_unique<TextSource>(std::move(text));
     lines_.reset();
@@ -40,7 +40,7 @@ void ResultLayout::setText(ResultTextPtr text) {
     lineWidth_ = -1;
 }
 
-void ResultLayout::setWidths(std::unique_ptr<CharWidths> widths) {
+void Viewport::setWidths(std::unique_ptr<CharWidths> widths) {
     lines_.reset();
     widths_ = std::move(widths);
     if (lineWidth_ >= 0) {
@@ -48,7 +48,7 @@ void ResultLayout::setWidths(std::unique_ptr<CharWidths> widths) {
     }
 }
 
-void ResultLayout::setView(Width lineWidth, int rows) {
+void Viewport::setView(Width lineWidth, int rows) {
     rows_ = std::max(1, rows);
     if (!lines_ || lineWidth != lineWidth_) {
         lineWidth_ = lineWidth;
@@ -61,7 +61,7 @@ void ResultLayout::setView(Width lineWidth, int rows) {
     moved_();
 }
 
-void ResultLayout::restartIndex() {
+void Viewport::restartIndex() {
     const std::size_t anchor = top_;
     lines_.reset();
     const std::uint64_t generation = ++generation_;
@@ -76,7 +76,7 @@ void ResultLayout::restartIndex() {
     }
 }
 
-void ResultLayout::indexProgressed(std::uint64_t generation) {
+void Viewport::indexProgressed(std::uint64_t generation) {
     if (generation != generation_ || !lines_) {
         return;
     }
@@ -94,7 +94,7 @@ void ResultLayout::indexProgressed(std::uint64_t generation) {
     moved_();
 }
 
-void ResultLayout::waitForIndex() {
+void Viewport::waitForIndex() {
     if (lines_) {
         lines_->wait();
         indexProgressed(generation_);
@@ -103,7 +103,7 @@ void ResultLayout::waitForIndex() {
 
 // ---- Lines ---------------------------------------------------------------------------------
 
-bool ResultLayout::fits(Width lineWidth, int rows) {
+bool Viewport::fits(Width lineWidth, int rows) {
     const LineBreaker lines(*widths_, lineWidth);
     std::size_t pos = 0;
     for (int row = 0; row < rows; ++row) {
@@ -116,7 +116,7 @@ bool ResultLayout::fits(Width lineWidth, int rows) {
     return false;
 }
 
-std::vector<LineSpan> ResultLayout::linesFrom(std::size_t start, int count) {
+std::vector<LineSpan> Viewport::linesFrom(std::size_t start, int count) {
     std::vector<LineSpan> lines;
     if (!lines_) {
         return lines;
@@ -132,15 +132,15 @@ std::vector<LineSpan> ResultLayout::linesFrom(std::size_t start, int count) {
     return lines;
 }
 
-std::int64_t ResultLayout::lineCount() const {
+std::int64_t Viewport::lineCount() const {
     return lines_ ? lines_->lineCount() : 0;
 }
 
-std::int64_t ResultLayout::maxTopLine() const {
+std::int64_t Viewport::maxTopLine() const {
     return std::max<std::int64_t>(0, lineCount() - rows_);
 }
 
-LineSpan ResultLayout::lineHolding(std::size_t pos) {
+LineSpan Viewport::lineHolding(std::size_t pos) {
     if (!lines_) {
         return {0, size(), size(), true};
     }
@@ -166,7 +166,7 @@ LineSpan ResultLayout::lineHolding(std::size_t pos) {
 
 // ---- Scrolling -----------------------------------------------------------------------------
 
-void ResultLayout::setTop(std::size_t start, std::int64_t line, TopState state) {
+void Viewport::setTop(std::size_t start, std::int64_t line, TopState state) {
     if (state != TopState::Exact && start == 0) {
         state = TopState::Exact;
         line = 0;
@@ -177,7 +177,7 @@ void ResultLayout::setTop(std::size_t start, std::int64_t line, TopState state) 
     moved_();
 }
 
-void ResultLayout::showLineHolding(std::size_t pos) {
+void Viewport::showLineHolding(std::size_t pos) {
     if (const auto line = lines_->exactLineOf(pos)) {
         setTopExact(*lines_->exactLineStart(*line), *line);
         return;
@@ -186,7 +186,7 @@ void ResultLayout::showLineHolding(std::size_t pos) {
     setTop(start, lines_->lineGuess(start), TopState::Provisional);
 }
 
-void ResultLayout::scrollToLine(std::int64_t line) {
+void Viewport::scrollToLine(std::int64_t line) {
     if (!lines_) {
         return;
     }
@@ -207,14 +207,14 @@ void ResultLayout::scrollToLine(std::int64_t line) {
     setTop(lines_->provisionalLineStart(lines_->placeGuess(line)), line, TopState::Provisional);
 }
 
-std::int64_t ResultLayout::scrollLines(std::int64_t delta) {
+std::int64_t Viewport::scrollLines(std::int64_t delta) {
     if (!lines_ || delta == 0) {
         return 0;
     }
     return delta > 0 ? scrollDown(delta) : scrollUp(-delta);
 }
 
-std::int64_t ResultLayout::scrollDown(std::int64_t delta) {
+std::int64_t Viewport::scrollDown(std::int64_t delta) {
     // Walk down from the top, never so far that the last line leaves the bottom edge.
     const LineBreaker lines = breaker();
     std::vector<std::size_t> starts{top_};
@@ -236,7 +236,7 @@ std::int64_t ResultLayout::scrollDown(std::int64_t delta) {
     return step;
 }
 
-std::int64_t ResultLayout::scrollUp(std::int64_t up) {
+std::int64_t Viewport::scrollUp(std::int64_t up) {
     if (state_ == TopState::Exact) {
         if (topLine_ == 0) {
             return 0;
@@ -256,7 +256,7 @@ std::int64_t ResultLayout::scrollUp(std::int64_t up) {
     return target - here;
 }
 
-void ResultLayout::scrollToEnd() {
+void Viewport::scrollToEnd() {
     if (!lines_) {
         return;
     }
@@ -276,7 +276,7 @@ void ResultLayout::scrollToEnd() {
     setTop(tail.start, maxTopLine(), TopState::FollowingEnd);
 }
 
-bool ResultLayout::walkDownTo(std::size_t pos) {
+bool Viewport::walkDownTo(std::size_t pos) {
     const LineBreaker lines = breaker();
     std::deque<std::size_t> window;  // the last `rows_` line starts walked
     std::size_t start = top_;
@@ -301,7 +301,7 @@ bool ResultLayout::walkDownTo(std::size_t pos) {
     return false;
 }
 
-void ResultLayout::ensureVisible(std::size_t pos) {
+void Viewport::ensureVisible(std::size_t pos) {
     if (!lines_) {
         return;
     }
