@@ -4,7 +4,10 @@ seat's keyboard. After every way out of the save's dialogs (saved, saved over a 
 "Sim", cancelled with Esc, failed) the main window is active again with the focus in the
 result area, and the next Ctrl+S opens the dialog again."""
 
+import ctypes
 import os
+import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -16,6 +19,8 @@ from wayland_session import native_wayland  # noqa: E402
 
 import pyatspi  # noqa: E402
 
+LIBC = ctypes.CDLL(None, use_errno=True)
+PR_SET_PDEATHSIG = 1
 SMALL = "Total de 6 números primos: 11, 13, 17, 19, 23, 29"
 
 
@@ -31,15 +36,22 @@ class NestedWeston:
         self.socket = "tavix-nested"
         self.log = os.path.join(self.directory, "weston.log")
         env = dict(os.environ, XDG_RUNTIME_DIR=self.directory)
+        # weston ends with this script, whatever way it ends: left behind, it would spin once
+        # its X display is gone.
         self.process = subprocess.Popen(
             ["weston", "--backend=x11-backend.so", "--use-pixman", "--width=1200",
              "--height=960", f"--socket={self.socket}", f"--config={config}", f"--log={self.log}"],
-            env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        socket = os.path.join(self.directory, self.socket)
-        wait_for(lambda: os.path.exists(socket), 15, what="weston's socket")
-        window = wait_for(lambda: xdotool("search", "--classname", "weston").split(), 15,
-                          what="weston's window")[0]
-        xdotool("windowactivate", "--sync", window)
+            env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            preexec_fn=lambda: LIBC.prctl(PR_SET_PDEATHSIG, signal.SIGTERM))
+        try:
+            socket = os.path.join(self.directory, self.socket)
+            wait_for(lambda: os.path.exists(socket), 15, what="weston's socket")
+            window = wait_for(lambda: xdotool("search", "--classname", "weston").split(), 15,
+                              what="weston's window")[0]
+            xdotool("windowactivate", "--sync", window)
+        except BaseException:
+            self.__exit__()
+            raise
         return self
 
     def client_env(self):
@@ -48,8 +60,12 @@ class NestedWeston:
 
     def __exit__(self, *exc):
         self.process.terminate()
-        self.process.wait(10)
-        subprocess.run(["rm", "-rf", self.directory], check=False)
+        try:
+            self.process.wait(10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+        shutil.rmtree(self.directory, ignore_errors=True)
         return False
 
 
