@@ -251,11 +251,9 @@ void frmTavix::showMessage(std::string_view message, MessageIcon icon) {
 }
 
 void frmTavix::txt_Message(const QString& text, ResultMessageKind kind) {
-    if (kind == ResultMessageKind::Warning) {
-        showMessageBox(txt_, text, MessageIcon::Exclamation);
-    } else {
-        showMessageBox(this, text, MessageIcon::Critical);
-    }
+    const bool warning = kind == ResultMessageKind::Warning;
+    showMessageBox(warning ? static_cast<QWidget*>(txt_) : this, text,
+                   warning ? MessageIcon::Exclamation : MessageIcon::Critical);
 }
 
 NumberFormat frmTavix::systemNumberFormat() {
