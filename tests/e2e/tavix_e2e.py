@@ -323,6 +323,17 @@ class Program:
 
 # -- the display and its windows -------------------------------------------------------------
 
+def stop_process(process, timeout=10):
+    """Ends a helper process (a screen reader, a compositor): asked first, killed if it lingers."""
+    if process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+
+
 def active_window():
     done = subprocess.run(["xdotool", "getactivewindow"], capture_output=True, text=True)
     return done.stdout.strip() if done.returncode == 0 else None

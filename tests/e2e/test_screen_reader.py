@@ -13,7 +13,7 @@ import tempfile
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from tavix_e2e import (SKIP, Program, artifacts_dir, opened, recording_script,  # noqa: E402
-                       wait_for)
+                       stop_process, wait_for)
 
 LANGUAGE = "pt_BR.UTF-8"
 
@@ -103,13 +103,7 @@ class Orca:
             raise AssertionError(f"Orca did not say {pattern!r}; it said {self.since()}")
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        stop_process(self.process)
 
 
 def main():

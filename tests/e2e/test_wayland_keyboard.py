@@ -14,7 +14,7 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from tavix_e2e import Program, temporary_home, wait_for, xdotool  # noqa: E402
+from tavix_e2e import Program, stop_process, temporary_home, wait_for, xdotool  # noqa: E402
 from wayland_session import native_wayland  # noqa: E402
 
 import pyatspi  # noqa: E402
@@ -59,12 +59,7 @@ class NestedWeston:
                 "QT_QPA_PLATFORM": "wayland", "XDG_SESSION_TYPE": "wayland"}
 
     def __exit__(self, *exc):
-        self.process.terminate()
-        try:
-            self.process.wait(10)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
+        stop_process(self.process)
         shutil.rmtree(self.directory, ignore_errors=True)
         return False
 
@@ -87,20 +82,18 @@ def main():
             def save_as(name):
                 tavix.key("ctrl+s")
                 dialog = tavix.window("Salvar como", timeout=10)
-                box = tavix.find("Nome do arquivo:", "text", dialog)
-                wait_for(lambda: tavix.has_focus(box), what="the focus in the file name")
+                tavix.focus_in("Nome do arquivo:", root=dialog)
                 tavix.key("ctrl+a")
                 tavix.type_text(name)
                 tavix.key("Return")
 
-            wait_for(lambda: tavix.has_focus(tavix.find("De:", "text")), 10,
-                     what="the focus in De:")
+            tavix.focus_in("De:")
             tavix.type_text("10")
             tavix.key("Tab")
             tavix.type_text("30")
             tavix.key("Return", "Tab", "Tab", "Tab")
             wait_for(lambda: tavix.text(result) == SMALL, what="the listing")
-            wait_for(lambda: tavix.has_focus(result), what="the focus in Resultado")
+            tavix.focus_in("Resultado")
 
             saved = os.path.join(documents, "lista.txt")
             save_as("lista.txt")
