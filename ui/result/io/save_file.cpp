@@ -59,24 +59,24 @@ std::string hiddenName(const std::string& path) {
 
 // Hidden files whose save failed as their disk went away (a stick pulled out), and that could
 // not be removed then. Each save tries again first: a stick back in the same place loses them
-// at its next save.
+// at its next save. A name is kept until its file is removed, even while it is not found (the
+// stick's folder gone with it): no other file has such a name.
 class Leftovers {
   public:
     void add(const std::string& name) noexcept {
         const std::lock_guard lock(mutex_);
         try {
-            if (names_.size() < kMost) {
-                names_.push_back(name);
+            if (names_.size() == kMost) {
+                names_.erase(names_.begin());
             }
+            names_.push_back(name);
         } catch (const std::bad_alloc&) {
             // No memory even for the name: it stays where it is.
         }
     }
     void removeWhatCan() {
         const std::lock_guard lock(mutex_);
-        std::erase_if(names_, [](const std::string& name) {
-            return ::unlink(name.c_str()) == 0 || errno == ENOENT;
-        });
+        std::erase_if(names_, [](const std::string& name) { return ::unlink(name.c_str()) == 0; });
     }
 
   private:
