@@ -111,7 +111,7 @@ class NewFile {
         if (fd_ >= 0) {
             ::close(fd_);
         }
-        if (!hidden_.empty() && ::unlink(hidden_.c_str()) != 0 && errno != ENOENT) {
+        if (!hidden_.empty() && ::unlink(hidden_.c_str()) != 0) {
             leftovers.add(hidden_);
         }
     }
