@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/utf8.hpp"
+
 namespace tavix {
 namespace {
 
@@ -20,7 +22,7 @@ std::vector<Case> cases() {
     // Multi-byte characters on both sides of every block boundary.
     std::string mixed;
     while (mixed.size() < 300'000) {
-        mixed += "7, \xC3\xBA, \xF0\x9D\x9F\x99, \xC3\xA7\xC3\xA3o, ";
+        mixed += "7, \xC3\xBA, \xF0\x9D\x9F\x99, \xF4\x8F\xBF\xBF, \xC3\xA7\xC3\xA3o, ";
     }
     // Blocks of plain ASCII, read a block at a time, after characters that straddle the block
     // boundaries.
@@ -73,6 +75,44 @@ TEST(PlainText, RangesAndLineBreaks) {
     std::string piece(3, '?');
     text->reader()->read(2, piece);
     EXPECT_EQ(piece, " 3\r");
+}
+
+// The reader of UTF-8 at the edges of each length: the first and last character of each, and
+// the sequences just past them (overlong, surrogates, beyond U+10FFFF, cut short), which are
+// one byte of U+FFFD each.
+TEST(Utf8, EachLengthToItsLimits) {
+    const struct {
+        std::string bytes;
+        char32_t codePoint;
+        int length;
+    } cases[] = {
+        {"\x7F", 0x7F, 1},
+        {"\xC2\x80", 0x80, 2},
+        {"\xDF\xBF", 0x7FF, 2},
+        {"\xE0\xA0\x80", 0x800, 3},
+        {"\xEF\xBF\xBF", 0xFFFF, 3},
+        {"\xF0\x90\x80\x80", 0x10000, 4},
+        {"\xF3\xBF\xBF\xBF", 0xFFFFF, 4},
+        {"\xF4\x80\x80\x80", 0x100000, 4},
+        {"\xF4\x8F\xBF\xBF", 0x10FFFF, 4},
+        {"\xC1\xBF", kReplacementCharacter, 1},          // overlong
+        {"\xE0\x9F\xBF", kReplacementCharacter, 1},      // overlong
+        {"\xED\xA0\x80", kReplacementCharacter, 1},      // a surrogate
+        {"\xF0\x8F\xBF\xBF", kReplacementCharacter, 1},  // overlong
+        {"\xF4\x90\x80\x80", kReplacementCharacter, 1},  // beyond U+10FFFF
+        {"\xF5\x80\x80\x80", kReplacementCharacter, 1},
+        {"\xF4\x8F\xBF", kReplacementCharacter, 1},  // cut short
+        {"\x80", kReplacementCharacter, 1},
+    };
+    for (const auto& c : cases) {
+        const Utf8Char read = decodeUtf8(c.bytes, 0);
+        EXPECT_EQ(read.codePoint, c.codePoint) << ::testing::PrintToString(c.bytes);
+        EXPECT_EQ(read.length, c.length) << ::testing::PrintToString(c.bytes);
+        // Read back from its end, and counted in UTF-16 units.
+        EXPECT_EQ(lastUtf8Length("7" + c.bytes), c.length == 1 ? 1 : c.bytes.size());
+        EXPECT_EQ(utf16Length(c.bytes),
+                  c.length == 1 ? c.bytes.size() : std::size_t(utf16Units(c.codePoint)));
+    }
 }
 
 }  // namespace

@@ -20,6 +20,7 @@ import ctypes
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -487,11 +488,139 @@ def temporary_home():
         shutil.rmtree(home, ignore_errors=True)
 
 
-def message(tavix):
+def message(tavix, title="Tavix"):
     """The text of the program's message box on the screen (its labels), or None."""
-    for box in tavix.find_all("Tavix", "alert"):
+    for box in tavix.find_all(title, "alert"):
         text = " ".join(node.name for node in _walk(box)
                         if node.getRoleName() == "label" and node.name)
         if text:
             return text
     return None
+
+
+# -- saving ------------------------------------------------------------------------------------
+
+def save_as(tavix, name):
+    """Ctrl+S, and `name` typed into the dialog once it has listed its folder, and Enter."""
+    tavix.key("ctrl+s")
+    dialog = tavix.window("Salvar como", timeout=10)
+    wait_for(lambda: tavix.text(tavix.find("Nome do arquivo:", "text", dialog)) == "primos.txt",
+             what="the name offered")
+    wait_for(lambda: tavix.x_window("Salvar como"), what="the dialog on the screen")
+    tavix.key("ctrl+a")
+    tavix.type_text(name)
+    tavix.key("Return")
+
+
+def saving(tavix):
+    """Whether the save's progress is on the screen."""
+
+    def progress(node):
+        if node.getRoleName() == "progress bar" and tavix.is_showing(node):
+            return True
+        return any(progress(node.getChildAtIndex(i)) for i in range(node.childCount))
+
+    return progress(tavix.app)
+
+
+def writing_into(pid, folder):
+    """Whether the program has a file of the folder open (the save under way)."""
+    for fd in os.listdir(f"/proc/{pid}/fd"):
+        try:
+            if os.readlink(f"/proc/{pid}/fd/{fd}").startswith(folder + "/"):
+                return True
+        except OSError:
+            pass
+    return False
+
+
+# -- a USB stick -------------------------------------------------------------------------------
+
+STICK_TOOLS = ("mkfs.exfat", "losetup", "mount.exfat-fuse", "umount")
+
+
+def require_stick():
+    """Skips the test (exit 77), saying why, where no stick can be made: it takes root, a loop
+    device and FUSE (/dev/loop-control, /dev/fuse), exfatprogs and exfat-fuse."""
+    missing = [path for path in ("/dev/loop-control", "/dev/fuse") if not os.path.exists(path)]
+    missing += [tool for tool in STICK_TOOLS if not shutil.which(tool)]
+    reason = (f"missing {', '.join(missing)}" if missing
+              else "not root" if os.geteuid() != 0 else None)
+    if reason:
+        print(f"no USB stick can be made here ({reason}): skipped")
+        sys.exit(SKIP)
+
+
+class Stick:
+    """A USB stick as shops sell them: an exFAT image of `megabytes` on a loop device, mounted
+    through FUSE (exfat-fuse, which refuses a plain file), with no files without a name, names
+    that ignore case and ':' forbidden. Unmounted, detached and deleted however the test ends."""
+
+    def __init__(self, megabytes):
+        self.megabytes = megabytes
+        self.device = None
+        self.driver = None
+
+    def __enter__(self):
+        self.home = tempfile.mkdtemp(prefix="tavix-stick-")
+        self.image = os.path.join(self.home, "stick.img")
+        self.dir = os.path.join(self.home, "PENDRIVE")
+        os.mkdir(self.dir)
+        with open(self.image, "wb") as f:
+            f.truncate(self.megabytes << 20)
+        try:
+            subprocess.run(["mkfs.exfat", "-L", "PENDRIVE", self.image], check=True,
+                           capture_output=True)
+            self.device = subprocess.run(["losetup", "-f", "--show", self.image], check=True,
+                                         capture_output=True, text=True).stdout.strip()
+            self.plug()
+        except BaseException:
+            self.__exit__()
+            raise
+        return self
+
+    def __exit__(self, *exc):
+        if self.driver is not None:
+            if subprocess.run(["umount", self.dir], capture_output=True).returncode != 0:
+                subprocess.run(["umount", "-l", self.dir], capture_output=True)
+            self.driver = None
+        if self.device:
+            # The driver lets the device go a moment after the unmount.
+            deadline = time.monotonic() + 10
+            while (subprocess.run(["losetup", "-d", self.device], capture_output=True).returncode
+                   and time.monotonic() < deadline):
+                time.sleep(0.1)
+            self.device = None
+        shutil.rmtree(self.home, ignore_errors=True)
+        return False
+
+    def plug(self):
+        """Mounts the stick (again, once pulled out), as the desktop does when it is put in."""
+        subprocess.run(["mount.exfat-fuse", self.device, self.dir], check=True,
+                       capture_output=True)
+        self.driver = next(int(pid) for pid in os.listdir("/proc") if pid.isdigit()
+                           and _cmdline(pid)[:1] == ["mount.exfat-fuse"]
+                           and self.device in _cmdline(pid))
+
+    def pull(self):
+        """Pulls the stick out mid-use: its driver ends, and the mount answers nothing more
+        ("Transport endpoint is not connected") until it is lazily unmounted."""
+        os.kill(self.driver, signal.SIGKILL)
+        wait_for(lambda: _cmdline(self.driver) in ([], [""]), what="the driver ended")
+        subprocess.run(["umount", "-l", self.dir], check=True, capture_output=True)
+        self.driver = None
+
+    def path(self, name):
+        return os.path.join(self.dir, name)
+
+    def files(self):
+        """What is on the stick, hidden files included."""
+        return sorted(os.listdir(self.dir))
+
+
+def _cmdline(pid):
+    try:
+        with open(f"/proc/{pid}/cmdline", "rb") as f:
+            return f.read().decode(errors="replace").split("\0")
+    except OSError:
+        return []

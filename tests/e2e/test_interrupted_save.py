@@ -8,21 +8,10 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from tavix_e2e import Program, temporary_home, wait_for  # noqa: E402
+from tavix_e2e import Program, temporary_home, wait_for, writing_into  # noqa: E402
 
 WHOLE_HEAD = "Total de 105097565 números primos"
 EARLIER = b"o arquivo de antes\n"
-
-
-def writing_into(pid, folder):
-    """Whether the program has a file of the folder open (the save under way)."""
-    for fd in os.listdir(f"/proc/{pid}/fd"):
-        try:
-            if os.readlink(f"/proc/{pid}/fd/{fd}").startswith(folder + "/"):
-                return True
-        except OSError:
-            pass
-    return False
 
 
 def interrupted(signum, documents):

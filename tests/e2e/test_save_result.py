@@ -10,7 +10,7 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from tavix_e2e import Program, wait_for, xdotool  # noqa: E402
+from tavix_e2e import Program, save_as, wait_for, xdotool  # noqa: E402
 
 WHOLE_HEAD = "Total de 105097565 números primos: 2, 3, 5, 7, 11"
 SAVED_HEAD = b"Total de 664579 n\xc3\xbameros primos: 2, 3, 5, 7, 11, "
@@ -37,18 +37,6 @@ def keyboard_back(tavix, window_id, result, after):
         return xdotool("getactivewindow").strip() == window_id and tavix.has_focus(result)
 
     wait_for(back, 3, what=f"the keyboard back in Resultado after {after}")
-
-
-def save_as(tavix, name):
-    """Ctrl+S, and `name` typed into the dialog once it has listed its folder, and Enter."""
-    tavix.key("ctrl+s")
-    dialog = tavix.window("Salvar como", timeout=10)
-    wait_for(lambda: tavix.text(tavix.find("Nome do arquivo:", "text", dialog)) == "primos.txt",
-             what="the name offered")
-    wait_for(lambda: tavix.x_window("Salvar como"), what="the dialog on the screen")
-    tavix.key("ctrl+a")
-    tavix.type_text(name)
-    tavix.key("Return")
 
 
 def main():

@@ -8,7 +8,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from tavix_e2e import Program, temporary_home, wait_for  # noqa: E402
+from tavix_e2e import Program, saving, temporary_home, wait_for  # noqa: E402
 
 ROUNDS = 20
 WHOLE_HEAD = "Total de 105097565 números primos"
@@ -25,17 +25,6 @@ def status(pid, field):
 
 def threads(pid):
     return len(os.listdir(f"/proc/{pid}/task"))
-
-
-def saving(tavix):
-    """Whether the save's progress is on the screen."""
-
-    def progress(node):
-        if node.getRoleName() == "progress bar" and tavix.is_showing(node):
-            return True
-        return any(progress(node.getChildAtIndex(i)) for i in range(node.childCount))
-
-    return progress(tavix.app)
 
 
 def main():

@@ -15,6 +15,7 @@
 #include <iterator>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -26,44 +27,71 @@
 
 // The system calls that decide what a crash leaves behind, recorded in order while a test
 // asks, then passed on to the system. open() can also refuse files without a name, as a file
-// system without them does.
+// system without them does, and any of them can fail as a disk would.
 namespace {
 std::mutex callsMutex;
 std::vector<std::string>* recordedCalls = nullptr;
 bool refuseUnnamed = false;
+struct Failing {
+    std::string call;  // "open" (of a new file), "fsync", "link", "rename", "unlink"
+    int error = 0;
+};
+std::vector<Failing> failing;
 
 template <class Function>
 Function* systemCall(const char* name) {
     return reinterpret_cast<Function*>(::dlsym(RTLD_NEXT, name));
 }
 
-// Records the calls into `calls` (none when null), refusing unnamed files if asked.
-void recordCalls(std::vector<std::string>* calls, bool refuse) {
+// Records the calls into `calls` (none when null), refusing unnamed files if asked, and making
+// the calls named in `fail` fail.
+void recordCalls(std::vector<std::string>* calls, bool refuse, std::vector<Failing> fail = {}) {
     const std::lock_guard lock(callsMutex);
     recordedCalls = calls;
     refuseUnnamed = refuse;
+    failing = std::move(fail);
 }
 
-void record(const char* call) {
+// Whether the call is to fail now (then errno says why).
+bool fails(const char* call) {
     const std::lock_guard lock(callsMutex);
-    if (recordedCalls != nullptr) {
-        recordedCalls->push_back(call);
+    for (const Failing& f : failing) {
+        if (f.call == call) {
+            errno = f.error;
+            return true;
+        }
     }
+    return false;
+}
+
+// Records the call; false when it is to fail.
+bool record(const char* call) {
+    {
+        const std::lock_guard lock(callsMutex);
+        if (recordedCalls != nullptr) {
+            recordedCalls->push_back(call);
+        }
+    }
+    return !fails(call);
 }
 }  // namespace
 
 extern "C" int fsync(int fd) {
-    record("fsync");
-    return systemCall<int(int)>("fsync")(fd);
+    return record("fsync") ? systemCall<int(int)>("fsync")(fd) : -1;
 }
 extern "C" int linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags) {
-    record("link");
-    return systemCall<int(int, const char*, int, const char*, int)>("linkat")(fromFolder, from,
-                                                                              toFolder, to, flags);
+    return record("link") ? systemCall<int(int, const char*, int, const char*, int)>("linkat")(
+                                fromFolder, from, toFolder, to, flags)
+                          : -1;
 }
 extern "C" int rename(const char* from, const char* to) {
-    record("rename");
-    return systemCall<int(const char*, const char*)>("rename")(from, to);
+    return record("rename") ? systemCall<int(const char*, const char*)>("rename")(from, to) : -1;
+}
+extern "C" int unlink(const char* path) {
+    if (std::string_view(path).find(".tavix-") == std::string_view::npos) {
+        return systemCall<int(const char*)>("unlink")(path);
+    }
+    return fails("unlink") ? -1 : systemCall<int(const char*)>("unlink")(path);
 }
 extern "C" int open(const char* path, int flags, ...) {
     std::va_list rest;
@@ -72,6 +100,9 @@ extern "C" int open(const char* path, int flags, ...) {
     va_end(rest);
     if (refuseUnnamed && (flags & O_TMPFILE) == O_TMPFILE) {
         errno = EOPNOTSUPP;
+        return -1;
+    }
+    if ((flags & O_CREAT) != 0 && fails("open")) {
         return -1;
     }
     return systemCall<int(const char*, int, ...)>("open")(path, flags, mode);
@@ -197,39 +228,103 @@ TEST_F(SaveFileTest, ALinkKeepsPointingToTheSavedFile) {
     EXPECT_EQ(contentsOf(target), "2, 3, 5");
 }
 
+// Both ways a new file is made: without a name, and, as on a USB stick (exFAT, FAT), under a
+// hidden name. Everything a save leaves, or does not, must hold for each.
+const struct {
+    bool unnamed;
+    const char* name;
+} kNewFiles[] = {{true, "a file without a name"}, {false, "a hidden file"}};
+
 TEST_F(SaveFileTest, ACancelMidwayLeavesTheFileAsItWas) {
     const ResultTextPtr text = testing::listingText("0", "2147483647");
-    SaveControl control;
-    std::jthread canceller([&] {
-        while (control.written.load() == 0) {
-            std::this_thread::yield();
-        }
-        control.cancel = true;
-    });
-    const SaveOutcome outcome = saveText(text, target, control);
-    EXPECT_EQ(outcome.status, SaveOutcome::Status::Cancelled);
-    EXPECT_LT(control.written.load(), text->size());
-    expectUntouched();
+    for (const auto& newFile : kNewFiles) {
+        SCOPED_TRACE(newFile.name);
+        recordCalls(nullptr, !newFile.unnamed);
+        SaveControl control;
+        std::jthread canceller([&] {
+            while (control.written.load() == 0) {
+                std::this_thread::yield();
+            }
+            control.cancel = true;
+        });
+        const SaveOutcome outcome = saveText(text, target, control);
+        recordCalls(nullptr, false);
+        EXPECT_EQ(outcome.status, SaveOutcome::Status::Cancelled);
+        EXPECT_LT(control.written.load(), text->size());
+        expectUntouched();
+    }
 }
 
 // A disk that fills up: the process may write no more than 5 MiB to a file. Through the
 // system's cache, and straight to the disk.
 TEST_F(SaveFileTest, AFullDiskLeavesTheFileAsItWas) {
-    for (const char* last : {"10000000", "80000000"}) {
-        const ResultTextPtr text = testing::listingText("0", last);
-        const std::string path = target;
-        const SaveOutcome outcome = inChild([&] {
-            const rlimit small{5 << 20, 5 << 20};
-            if (setrlimit(RLIMIT_FSIZE, &small) != 0) {
-                return SaveOutcome{SaveOutcome::Status::Failed, -2};
-            }
-            SaveControl control;
-            return saveText(text, path, control);
-        });
-        EXPECT_EQ(outcome.status, SaveOutcome::Status::Failed) << last;
-        EXPECT_EQ(outcome.error, EFBIG) << last;
-        expectUntouched();
+    for (const auto& newFile : kNewFiles) {
+        for (const char* last : {"10000000", "80000000"}) {
+            SCOPED_TRACE(std::string(newFile.name) + ", 0 to " + last);
+            const ResultTextPtr text = testing::listingText("0", last);
+            const std::string path = target;
+            refuseUnnamed = !newFile.unnamed;  // for the child
+            const SaveOutcome outcome = inChild([&] {
+                const rlimit small{5 << 20, 5 << 20};
+                if (setrlimit(RLIMIT_FSIZE, &small) != 0) {
+                    return SaveOutcome{SaveOutcome::Status::Failed, -2};
+                }
+                SaveControl control;
+                return saveText(text, path, control);
+            });
+            refuseUnnamed = false;
+            EXPECT_EQ(outcome.status, SaveOutcome::Status::Failed);
+            EXPECT_EQ(outcome.error, EFBIG);
+            expectUntouched();
+        }
     }
+}
+
+// A disk that fails any step of the save, or refuses the name (a ':' on a FAT stick): the
+// save fails with the disk's error and the folder is left as it was.
+TEST_F(SaveFileTest, AFailingStepLeavesTheFileAsItWas) {
+    const struct {
+        const char* call;
+        int error;
+        bool unnamed, hidden;  // the paths that make the call
+    } steps[] = {{"fsync", EIO, true, true},
+                 {"rename", ENOSPC, true, true},
+                 {"link", ENOTCONN, true, false},
+                 {"link", EINVAL, true, false},
+                 {"open", EINVAL, false, true}};
+    for (const auto& newFile : kNewFiles) {
+        for (const auto& step : steps) {
+            if (!(newFile.unnamed ? step.unnamed : step.hidden)) {
+                continue;
+            }
+            SCOPED_TRACE(std::string(newFile.name) + ", " + step.call);
+            write(target, kEarlier);
+            recordCalls(nullptr, !newFile.unnamed, {{step.call, step.error}});
+            SaveControl control;
+            const SaveOutcome outcome = saveText(makePlainText("2, 3, 5"), target, control);
+            recordCalls(nullptr, false);
+            EXPECT_EQ(outcome.status, SaveOutcome::Status::Failed);
+            EXPECT_EQ(outcome.error, step.error);
+            // A name refused in a folder that is there is the name's fault.
+            EXPECT_EQ(outcome.nameRefused, step.error == EINVAL);
+            expectUntouched();
+        }
+    }
+}
+
+// A disk pulled out mid-save answers nothing any more, and the hidden file cannot be removed
+// then. The next save there, once the disk is back, removes it.
+TEST_F(SaveFileTest, AHiddenFileLeftOnAPulledDiskGoesAtTheNextSave) {
+    recordCalls(nullptr, true, {{"fsync", ENOTCONN}, {"unlink", ENOTCONN}});
+    SaveControl control;
+    const SaveOutcome pulled = saveText(makePlainText("2, 3"), target, control);
+    recordCalls(nullptr, false);
+    EXPECT_EQ(pulled.error, ENOTCONN);
+    EXPECT_EQ(filesInFolder(), 2);
+    ASSERT_EQ(saveText(makePlainText("2, 3, 5"), target, control).status,
+              SaveOutcome::Status::Saved);
+    EXPECT_EQ(contentsOf(target), "2, 3, 5");
+    EXPECT_EQ(filesInFolder(), 1) << "the hidden file stayed";
 }
 
 // A folder the user may not write in. As root, the save runs as another user.
@@ -254,6 +349,23 @@ TEST_F(SaveFileTest, AFolderWithoutPermissionLeavesTheFileAsItWas) {
         saveText(makePlainText("2"), folder / "nada" / "primos.txt", control);
     EXPECT_EQ(missing.status, SaveOutcome::Status::Failed);
     EXPECT_EQ(missing.error, ENOENT);
+    EXPECT_FALSE(missing.nameRefused);
+}
+
+// A name as long as a folder holds (255 bytes), on either path: the hidden name beside it is
+// cut short rather than refused.
+TEST_F(SaveFileTest, TheLongestNameIsSaved) {
+    const fs::path longest =
+        folder / (std::string(234, 'p') + "\xC3\xBA" + std::string(15, 'p') + ".txt");
+    for (const auto& newFile : kNewFiles) {
+        recordCalls(nullptr, !newFile.unnamed);
+        SaveControl control;
+        const SaveOutcome outcome = saveText(makePlainText("2, 3"), longest, control);
+        recordCalls(nullptr, false);
+        EXPECT_EQ(outcome.status, SaveOutcome::Status::Saved) << newFile.name << outcome.error;
+        EXPECT_EQ(contentsOf(longest), "2, 3") << newFile.name;
+        EXPECT_EQ(filesInFolder(), 2) << newFile.name;
+    }
 }
 
 // The file's bytes reach the disk before the file takes the target's name, with or without a
@@ -309,22 +421,43 @@ TEST_F(SaveFileTest, ASaveKilledMidwayLeavesNothingInSight) {
     }
 }
 
+// Every cause a user can meet in words, with what to do where there is something to do; only
+// what no user can meet by its number, beside the system's own description.
 TEST(SaveFailureCause, ThePortugueseCauseOfEachError) {
+    const std::string removed =
+        "o disco foi removido ou parou de responder; conecte-o de novo e salve outra vez";
     const struct {
         int error;
-        const char* cause;
+        bool nameRefused;
+        std::string cause;
     } cases[] = {
-        {ENOSPC, "não há espaço livre no disco"},
-        {EFBIG, "o arquivo ficaria maior do que o sistema permite"},
-        {EACCES, "não há permissão para gravar nesta pasta"},
-        {EROFS, "o disco ou a pasta só permite leitura"},
-        {ENOENT, "a pasta não existe"},
-        {EIO, "ocorreu um erro de leitura ou gravação no disco"},
-        {ENOMEM, "não há memória suficiente"},
-        {EXDEV, "o sistema informou o erro número 18"},
+        {ENOSPC, false, "não há espaço livre no disco"},
+        {EFBIG, false, "o arquivo ficaria maior do que o sistema permite"},
+        {EACCES, false, "não há permissão para gravar nesta pasta"},
+        {EPERM, false, "não há permissão para gravar nesta pasta"},
+        {EROFS, false, "o disco ou a pasta só permite leitura"},
+        {ENOENT, false, "a pasta não existe"},
+        {ENOMEM, false, "não há memória suficiente"},
+        {ENAMETOOLONG, false, "o nome do arquivo é longo demais; escolha um nome mais curto"},
+        {EDQUOT, false,
+         "a sua cota de espaço neste disco se esgotou; apague arquivos de que não precisa mais "
+         "ou salve em outro disco"},
+        {EMFILE, false, "há arquivos abertos demais; feche outros programas e salve outra vez"},
+        {ENFILE, false, "há arquivos abertos demais; feche outros programas e salve outra vez"},
+        {EIO, false, removed},
+        {ENODEV, false, removed},
+        {ENXIO, false, removed},
+        {ENOTCONN, false, removed},
+        {ECONNABORTED, false, removed},
+        {ESTALE, false, removed},
+        {ENOENT, true,
+         "o nome tem caracteres que este disco não aceita. Pendrives e cartões de memória "
+         "costumam recusar : * ? \" < > | e \\ nos nomes; escolha outro nome"},
+        {EXDEV, false,
+         "o sistema informou o erro número 18, que descreve como “Invalid cross-device link”"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(saveFailureCause(c.error), c.cause);
+        EXPECT_EQ(saveFailureCause({SaveOutcome::Status::Failed, c.error, c.nameRefused}), c.cause);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "ui/result/model/text_source.hpp"
 
 #include <gtest/gtest.h>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -89,15 +90,16 @@ struct Boundaries {
 };
 
 // Boundaries are the same read from a stretch of 64 bytes as from the whole text: across the
-// ends of stretches, two-, three- and four-byte characters, CR LF as one.
+// ends of stretches, two-, three- and four-byte characters (up to U+10FFFF), CR LF as one.
 TEST(TextSource, CharacterBoundaries) {
     std::string text;
     std::vector<std::size_t> boundaries{0};
-    const std::string pieces[] = {"7",  "\xC3\xBA", "\xE2\x82\xAC", "\xF0\x9D\x9F\x99", "\r\n",
-                                  ", ", "\n"};
+    const std::string pieces[] = {
+        "7",  "\xC3\xBA", "\xE2\x82\xAC", "\xF0\x9D\x9F\x99", "\xF4\x8F\xBF\xBF", "\r\n",
+        ", ", "\n"};
     std::mt19937 random(3);
     while (text.size() < 5000) {
-        const std::string& piece = pieces[random() % 7];
+        const std::string& piece = pieces[std::size_t(random()) % std::size(pieces)];
         if (piece == ", ") {
             text += ',';
             boundaries.push_back(text.size());

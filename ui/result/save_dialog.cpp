@@ -238,7 +238,7 @@ bool saveResultTo(QWidget* parent, const ResultTextPtr& text, const QString& pat
 
     if (outcome.status == SaveOutcome::Status::Failed) {
         tell(QStringLiteral("Não foi possível salvar o arquivo %1: %2.")
-                 .arg(quoted(path), QString::fromStdString(saveFailureCause(outcome.error))),
+                 .arg(quoted(path), QString::fromStdString(saveFailureCause(outcome))),
              ResultMessageKind::Failure);
     }
     return outcome.status == SaveOutcome::Status::Saved;

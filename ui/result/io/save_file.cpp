@@ -6,10 +6,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
 #include <new>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #include "ui/result/io/chunk_stream.hpp"
 
@@ -30,17 +32,59 @@ std::string nameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The longest name a folder holds, in bytes (Linux's NAME_MAX).
+constexpr std::size_t kLongestName = 255;
+
 // A hidden name beside the target that no other file has and that says whose it is:
-// ".<name>.tavix-<random>.tmp".
+// ".<name>.tavix-<random>.tmp", the target's name cut short (at a character's start) where the
+// whole would be longer than a name may be.
 std::string hiddenName(const std::string& path) {
     static thread_local std::mt19937 random{std::random_device()()};
     const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::string name = folderOf(path) + "/." + nameOf(path) + ".tavix-";
+    constexpr std::size_t kAround = std::string_view("..tavix-12345678.tmp").size();
+    std::string own = nameOf(path);
+    if (own.size() > kLongestName - kAround) {
+        std::size_t cut = kLongestName - kAround;
+        while (cut > 0 && (static_cast<unsigned char>(own[cut]) & 0xC0) == 0x80) {
+            --cut;
+        }
+        own.resize(cut);
+    }
+    std::string name = folderOf(path) + "/." + own + ".tavix-";
     for (int i = 0; i < 8; ++i) {
         name += letters[random() % (sizeof letters - 1)];
     }
     return name + ".tmp";
 }
+
+// Hidden files whose save failed as their disk went away (a stick pulled out), and that could
+// not be removed then. Each save tries again first: a stick back in the same place loses them
+// at its next save. A name is kept until its file is removed, even while it is not found (the
+// stick's folder gone with it): no other file has such a name.
+class Leftovers {
+  public:
+    void add(const std::string& name) noexcept {
+        const std::lock_guard lock(mutex_);
+        try {
+            if (names_.size() == kMost) {
+                names_.erase(names_.begin());
+            }
+            names_.push_back(name);
+        } catch (const std::bad_alloc&) {
+            // No memory even for the name: it stays where it is.
+        }
+    }
+    void removeWhatCan() {
+        const std::lock_guard lock(mutex_);
+        std::erase_if(names_, [](const std::string& name) { return ::unlink(name.c_str()) == 0; });
+    }
+
+  private:
+    static constexpr std::size_t kMost = 16;
+    std::mutex mutex_;
+    std::vector<std::string> names_;
+};
+Leftovers leftovers;
 
 // The new file that takes the text. Where the file system allows, it has no name while it is
 // written (Linux's O_TMPFILE): whatever ends the program meanwhile, even a kill that nothing
@@ -67,8 +111,8 @@ class NewFile {
         if (fd_ >= 0) {
             ::close(fd_);
         }
-        if (!hidden_.empty()) {
-            ::unlink(hidden_.c_str());
+        if (!hidden_.empty() && ::unlink(hidden_.c_str()) != 0) {
+            leftovers.add(hidden_);
         }
     }
     NewFile(const NewFile&) = delete;
@@ -211,6 +255,24 @@ SaveOutcome failed(int error) {
     return {SaveOutcome::Status::Failed, error};
 }
 
+// A file that could not be made or named, told apart: a folder that is not there, or a folder
+// whose disk refuses the name (exFAT through FUSE answers ENOENT for a ':', the kernel's FAT
+// EINVAL), or a disk that stopped answering as the folder was looked up.
+SaveOutcome failedNaming(int error, const std::string& path) {
+    SaveOutcome outcome = failed(error);
+    if (error == ENOENT || error == EINVAL || error == EILSEQ) {
+        struct stat folder {};
+        if (::stat(folderOf(path).c_str(), &folder) != 0) {
+            outcome.error = errno == ENOTDIR ? ENOENT : errno;
+        } else if (!S_ISDIR(folder.st_mode)) {
+            outcome.error = ENOTDIR;
+        } else {
+            outcome.nameRefused = true;
+        }
+    }
+    return outcome;
+}
+
 // The pieces of a save made again with little memory.
 constexpr std::size_t kSmallChunk = std::size_t{256} << 10;
 
@@ -243,6 +305,8 @@ SaveOutcome saveText(const ResultTextPtr& text, const std::string& target, SaveC
     // ending the program.
     std::signal(SIGXFSZ, SIG_IGN);
 
+    leftovers.removeWhatCan();
+
     // Saving over a symbolic link replaces the file it points to, not the link.
     std::string path = target;
     struct stat link {};
@@ -256,7 +320,7 @@ SaveOutcome saveText(const ResultTextPtr& text, const std::string& target, SaveC
     const bool direct = text->size() >= kDirectFrom;
     NewFile file(path, direct);
     if (file.fd() < 0) {
-        return failed(errno);
+        return failedNaming(errno, path);
     }
     // From here on, every way out but success removes the new file.
 
@@ -286,7 +350,7 @@ SaveOutcome saveText(const ResultTextPtr& text, const std::string& target, SaveC
         return failed(errno);
     }
     if (const int error = file.publish()) {
-        return failed(error);
+        return failedNaming(error, path);
     }
     // The new name itself on the disk too; a folder that cannot be flushed changes nothing.
     const int folder = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -297,12 +361,17 @@ SaveOutcome saveText(const ResultTextPtr& text, const std::string& target, SaveC
     return {};
 }
 
-std::string saveFailureCause(int error) {
-    switch (error) {
+std::string saveFailureCause(const SaveOutcome& failure) {
+    if (failure.nameRefused) {
+        return "o nome tem caracteres que este disco não aceita. Pendrives e cartões de memória "
+               "costumam recusar : * ? \" < > | e \\ nos nomes; escolha outro nome";
+    }
+    switch (failure.error) {
         case ENOSPC:
             return "não há espaço livre no disco";
         case EDQUOT:
-            return "a cota de disco do usuário se esgotou";
+            return "a sua cota de espaço neste disco se esgotou; apague arquivos de que não "
+                   "precisa mais ou salve em outro disco";
         case EFBIG:
             return "o arquivo ficaria maior do que o sistema permite";
         case EACCES:
@@ -316,16 +385,37 @@ std::string saveFailureCause(int error) {
         case EISDIR:
             return "já existe uma pasta com esse nome";
         case ENAMETOOLONG:
-            return "o nome do arquivo é longo demais";
+            return "o nome do arquivo é longo demais; escolha um nome mais curto";
+        // A stick pulled out, a card taken from its reader, a network folder gone: each
+        // driver says it its own way.
         case EIO:
-            return "ocorreu um erro de leitura ou gravação no disco";
+        case ENODEV:
+        case ENXIO:
+        case ENOMEDIUM:
+        case ENOTCONN:
+        case ECONNABORTED:
+        case ECONNRESET:
+        case ETIMEDOUT:
+        case EHOSTDOWN:
+        case EHOSTUNREACH:
+        case ENETDOWN:
+        case ENETUNREACH:
+        case ESTALE:
+        case EREMOTEIO:
+            return "o disco foi removido ou parou de responder; conecte-o de novo e salve outra "
+                   "vez";
         case ENOMEM:
             return "não há memória suficiente";
         case EMFILE:
         case ENFILE:
-            return "há arquivos abertos demais";
-        default:
-            return "o sistema informou o erro número " + std::to_string(error);
+            return "há arquivos abertos demais; feche outros programas e salve outra vez";
+        default: {
+            // Only what no user can meet comes here: the number, and the system's own words
+            // for it (in the system's language, where it has them).
+            char words[256] = "";
+            return "o sistema informou o erro número " + std::to_string(failure.error) +
+                   ", que descreve como “" + ::strerror_r(failure.error, words, sizeof words) + "”";
+        }
     }
 }
 

@@ -21,12 +21,15 @@ struct SaveOutcome {
     enum class Status { Saved, Cancelled, Failed };
     Status status = Status::Saved;
     int error = 0;  // the system's error number, when the save failed
+    // The folder is there but its disk refuses the file's name (a stick refusing ':').
+    bool nameRefused = false;
 };
 
 // Writes `text` to `path` (UTF-8, exactly its bytes). Checks `control.cancel` between chunks.
 SaveOutcome saveText(const ResultTextPtr& text, const std::string& path, SaveControl& control);
 
-// Why a save failed, in Portuguese, from the system's error number: "o disco está cheio"…
-std::string saveFailureCause(int error);
+// Why a save failed, in Portuguese, and what the user can do about it: "não há espaço livre no
+// disco"… Only an error no user can meet is told by its number, beside the system's own words.
+std::string saveFailureCause(const SaveOutcome& failure);
 
 }  // namespace tavix::ui
