@@ -1,6 +1,7 @@
 #include "ui/window_placement.hpp"
 
 #include <QAbstractNativeEventFilter>
+#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -87,7 +88,7 @@ class FrameCorrection : public QObject, public QAbstractNativeEventFilter {
           extents_(atom(x11Connection(), "_NET_FRAME_EXTENTS")),
           assumed_(assumed),
           area_(area),
-          placed_(window->geometry()) {
+          shown_(2000) {
         qGuiApp->installNativeEventFilter(this);
     }
 
@@ -104,8 +105,8 @@ class FrameCorrection : public QObject, public QAbstractNativeEventFilter {
         if (device && window_->windowHandle() != nullptr) {
             const QMargins frame =
                 inWidgetPixels(*device, window_->windowHandle()->devicePixelRatio());
-            // Only a window still where it was put: one the user has moved stays.
-            if (frame != assumed_ && window_->pos() == placed_.topLeft()) {
+            // Only as the window first appears: later, the user may have moved it.
+            if (frame != assumed_ && !shown_.hasExpired()) {
                 window_->setGeometry(centredClientRect(area_, window_->size(), frame));
             }
         }
@@ -120,7 +121,7 @@ class FrameCorrection : public QObject, public QAbstractNativeEventFilter {
     const xcb_atom_t extents_;
     const QMargins assumed_;
     const QRect area_;
-    const QRect placed_;
+    const QDeadlineTimer shown_;
 };
 
 // The extents an X11 window manager will frame `window` with, in device pixels. The window
