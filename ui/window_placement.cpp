@@ -76,9 +76,9 @@ QMargins inWidgetPixels(const QMargins& device, qreal ratio) {
 
 // Centres `window` once more as soon as the window manager tells the frame it has put
 // around it, if that frame is not the one the window was placed with. For window managers
-// that tell the frame only once the window is mapped (kwin): the frame's property comes with
-// the mapping, before the window has painted anything, so that it first appears where it
-// stays.
+// that tell the frame only once the window is mapped (kwin_x11, which does not answer
+// _NET_REQUEST_FRAME_EXTENTS): the frame comes a moment after the mapping, and the move
+// follows at once; with kwin's compositing the window first appears where it stays.
 class FrameCorrection : public QObject, public QAbstractNativeEventFilter {
   public:
     FrameCorrection(QWidget* window, const QMargins& assumed, const QRect& area)
