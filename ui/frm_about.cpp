@@ -159,8 +159,8 @@ void frmAbout::Form_Deactivate() {
     if (type != Qt::Window && type != Qt::Dialog) {
         return;
     }
-    // One beep for each time: on X11 the window manager may deactivate this window again
-    // before it has the activation back.
+    // One beep each time: on X11 the window manager may deactivate this window again, for the
+    // same click, as it takes the activation back.
     if (!x11::activationExpected(this)) {
         beep();
     }

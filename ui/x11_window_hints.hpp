@@ -15,13 +15,15 @@ namespace tavix::ui::x11 {
 void makeDialogOf(QWidget* dialog, const QWidget* owner);
 
 // The program is about to ask the window manager to activate `window`, which a moment ago
-// lost the activation to another window of the program. Until `window` has the keyboard focus
-// again (half a second at most), a WM_TAKE_FOCUS that the manager sent that other window
-// before is dropped: Qt would answer it by setting the focus back on the other window, and
-// the manager (mutter) would follow, once or twice, each time deactivating `window` again.
+// lost the activation to another window of the program. Until `window` has had the keyboard
+// focus back for 0.15 s (or half a second has passed without it), the WM_TAKE_FOCUS messages
+// that the manager sends the program's other windows are dropped: they answer the click that
+// started it all, and Qt would answer them by setting the focus back on that other window,
+// which the manager (mutter) would then activate again. Should the manager leave the focus in
+// another window of the program, the program moves it to `window` itself.
 void expectActivation(const QWidget* window);
 
-// Whether `window` has been asked to take the activation back and has not had it yet.
+// Whether `window` is in that time: another deactivation then belongs to the same one.
 bool activationExpected(const QWidget* window);
 
 }  // namespace tavix::ui::x11
