@@ -15,7 +15,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from tavix_e2e import (BellCounter, Program, active_window, artifacts_dir,  # noqa: E402
                        click_at, client_geometry, frame_extents, message,
                        offset_from_screen_centre, temporary_home, wait_active, wait_for,
-                       window_manager_running, xdotool, xprop)
+                       window_manager_running, window_title, xdotool, xprop)
 from test_desktops import fill_in  # noqa: E402
 
 DESKTOP = os.environ.get("TAVIX_WM", "openbox")
@@ -165,12 +165,11 @@ def dialogs(tavix, main_id):
     tavix.type_text("7")
     focus_to(tavix, "Verificar", "push button")
     tavix.key("space")
-    box_id = wait_for(lambda: active_window() != main_id and message(tavix) and active_window(),
-                      what="the message box active")
+    wait_for(lambda: active_window() not in (None, main_id) and message(tavix) and
+             window_title(active_window()) == "Tavix", what="the message box active")
     assert "7 é um número primo" in message(tavix), message(tavix)
     tavix.key("Return")
     wait_for(lambda: active_window() == main_id, what="the main window active after the box")
-    assert box_id != main_id
 
     # Ctrl+S in the result area: the save dialog active; Esc: the keyboard back there.
     result = focus_to(tavix, "Resultado", "text")
