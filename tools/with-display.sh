@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Runs a command inside a private X display (Xvfb) with a window manager (openbox), a
-# private D-Bus session bus and a private runtime directory (so the accessibility bus of
-# this run is its own), and tears them all down afterwards, whatever the outcome.
+# Runs a command inside a private X display (Xvfb) with a window manager, a private D-Bus
+# session bus and a private runtime directory (so the accessibility bus of this run is its
+# own), and tears them all down afterwards, whatever the outcome.
 # TAVIX_SCREEN sets the screen's size and depth (1280x1024x24 by default).
+# TAVIX_WM picks the window manager: openbox (the default), mutter (GNOME's, as an X11 window
+# manager) or kwin (KDE Plasma's kwin_x11).
 set -uo pipefail
 if [ "${TAVIX_IN_DISPLAY:-}" != 1 ]; then
     export TAVIX_IN_DISPLAY=1
@@ -35,15 +37,38 @@ export DISPLAY=":$number"
 for _ in $(seq 200); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
 xdpyinfo >/dev/null 2>&1 || { echo "with-display: $DISPLAY does not answer" >&2; exit 1; }
 
-openbox >/dev/null 2>&1 &
+# Services that the desktop starts on demand (kwin's kglobalaccel) need the display too.
+dbus-update-activation-environment DISPLAY XDG_RUNTIME_DIR >/dev/null 2>&1
+case "${TAVIX_WM:-openbox}" in
+    openbox) openbox >/dev/null 2>&1 & ;;
+    mutter) mutter --x11 --replace --sm-disable >/dev/null 2>&1 & ;;
+    kwin) kwin_x11 --replace >/dev/null 2>&1 & ;;
+    *) echo "with-display: unknown window manager TAVIX_WM=$TAVIX_WM" >&2; exit 1 ;;
+esac
 wm=$!
-for _ in $(seq 200); do
+# The manager is up when it names itself on the root window, and it manages when it frames a
+# window: a probe window stays mapped until the manager has given it _NET_FRAME_EXTENTS.
+for _ in $(seq 400); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    kill -0 "$wm" 2>/dev/null || break
     sleep 0.05
 done
-if ! kill -0 "$wm" 2>/dev/null ||
-    ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
-    echo "with-display: the window manager did not start" >&2
+framed=""
+if kill -0 "$wm" 2>/dev/null; then
+    xmessage -name tavix-wm-probe -timeout 20 probe >/dev/null 2>&1 &
+    probe=$!
+    for _ in $(seq 400); do
+        for id in $(xdotool search --classname tavix-wm-probe 2>/dev/null); do
+            xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '=' && framed=1
+        done
+        [ -n "$framed" ] && break
+        sleep 0.05
+    done
+    kill "$probe" 2>/dev/null
+    wait "$probe" 2>/dev/null
+fi
+if ! kill -0 "$wm" 2>/dev/null || [ -z "$framed" ]; then
+    echo "with-display: the window manager (${TAVIX_WM:-openbox}) did not start" >&2
     exit 1
 fi
 

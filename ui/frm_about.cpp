@@ -13,6 +13,7 @@
 #include "ui/desktop_link.hpp"
 #include "ui/window_look.hpp"
 #include "ui/window_placement.hpp"
+#include "ui/x11_window_hints.hpp"
 
 namespace tavix::ui {
 
@@ -158,7 +159,12 @@ void frmAbout::Form_Deactivate() {
     if (type != Qt::Window && type != Qt::Dialog) {
         return;
     }
-    beep();
+    // One beep each time: on X11 the window manager may deactivate this window again, for the
+    // same click, as it takes the activation back.
+    if (!x11::activationExpected(this)) {
+        beep();
+    }
+    x11::expectActivation(this);
     // On X11 the window takes the activation. On Wayland it can only ask: Qt hands the request
     // to the compositor (xdg-activation), which may grant it or only mark the window.
     raise();
@@ -212,6 +218,7 @@ void openAboutWindow() {
     frmAbout* about = aboutWindow();
     if (about == nullptr) {
         about = new frmAbout;  // no owner
+        x11::makeDialogOf(about, active);
         about->placeAtCentre(active);
     }
     if (active != nullptr && active != about) {

@@ -1,5 +1,7 @@
 #include "ui/window_placement.hpp"
 
+#include <QAbstractNativeEventFilter>
+#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -11,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <xcb/xcb.h>
 
@@ -50,15 +53,85 @@ bool supportedByWindowManager(xcb_connection_t* connection, xcb_window_t root, x
     return std::find(atoms, atoms + count, what) != atoms + count;
 }
 
+xcb_connection_t* x11Connection() {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 != nullptr ? x11->connection() : nullptr;
+}
+
+// left, right, top, bottom in _NET_FRAME_EXTENTS; empty when the window has none (yet).
+std::optional<QMargins> readFrameExtents(xcb_connection_t* connection, xcb_window_t id,
+                                         xcb_atom_t extents) {
+    const auto reply = property(connection, id, extents, XCB_ATOM_CARDINAL, 4);
+    if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) != 16) {
+        return std::nullopt;
+    }
+    const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+    return QMargins(int(v[0]), int(v[2]), int(v[1]), int(v[3]));
+}
+
+QMargins inWidgetPixels(const QMargins& device, qreal ratio) {
+    return {qRound(device.left() / ratio), qRound(device.top() / ratio),
+            qRound(device.right() / ratio), qRound(device.bottom() / ratio)};
+}
+
+// Centres `window` once more as soon as the window manager tells the frame it has put
+// around it, if that frame is not the one the window was placed with. For window managers
+// that tell the frame only once the window is mapped (kwin_x11, which does not answer
+// _NET_REQUEST_FRAME_EXTENTS): the frame comes a moment after the mapping, and the move
+// follows at once; with kwin's compositing the window first appears where it stays.
+class FrameCorrection : public QObject, public QAbstractNativeEventFilter {
+  public:
+    FrameCorrection(QWidget* window, const QMargins& assumed, const QRect& area)
+        : QObject(window),
+          window_(window),
+          id_(static_cast<xcb_window_t>(window->winId())),
+          extents_(atom(x11Connection(), "_NET_FRAME_EXTENTS")),
+          assumed_(assumed),
+          area_(area),
+          shown_(2000) {
+        qGuiApp->installNativeEventFilter(this);
+    }
+
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        if (type != "xcb_generic_event_t") {
+            return false;
+        }
+        const auto* event = static_cast<const xcb_property_notify_event_t*>(message);
+        if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY || event->window != id_ ||
+            event->atom != extents_ || event->state != XCB_PROPERTY_NEW_VALUE) {
+            return false;
+        }
+        const std::optional<QMargins> device = readFrameExtents(x11Connection(), id_, extents_);
+        if (device && window_->windowHandle() != nullptr) {
+            const QMargins frame =
+                inWidgetPixels(*device, window_->windowHandle()->devicePixelRatio());
+            // Only as the window first appears: later, the user may have moved it.
+            if (frame != assumed_ && !shown_.hasExpired()) {
+                window_->setGeometry(centredClientRect(area_, window_->size(), frame));
+            }
+        }
+        qGuiApp->removeNativeEventFilter(this);
+        deleteLater();
+        return false;
+    }
+
+  private:
+    QWidget* const window_;
+    const xcb_window_t id_;
+    const xcb_atom_t extents_;
+    const QMargins assumed_;
+    const QRect area_;
+    const QDeadlineTimer shown_;
+};
+
 // The extents an X11 window manager will frame `window` with, in device pixels. The window
 // exists but is not mapped yet: the manager answers the request by setting
 // _NET_FRAME_EXTENTS on it, at once in practice.
 QMargins x11FrameExtents(QWindow* window) {
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 == nullptr || x11->connection() == nullptr) {
+    xcb_connection_t* connection = x11Connection();
+    if (connection == nullptr) {
         return {};
     }
-    xcb_connection_t* connection = x11->connection();
     const auto id = static_cast<xcb_window_t>(window->winId());
     const Owned<xcb_query_tree_reply_t> tree(
         xcb_query_tree_reply(connection, xcb_query_tree(connection, id), nullptr), &std::free);
@@ -80,11 +153,8 @@ QMargins x11FrameExtents(QWindow* window) {
     using namespace std::chrono_literals;
     const auto deadline = std::chrono::steady_clock::now() + 200ms;
     do {
-        const auto reply = property(connection, id, extents, XCB_ATOM_CARDINAL, 4);
-        if (reply && reply->format == 32 && xcb_get_property_value_length(reply.get()) == 16) {
-            const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
-            // left, right, top, bottom
-            return QMargins(int(v[0]), int(v[2]), int(v[1]), int(v[3]));
+        if (const std::optional<QMargins> frame = readFrameExtents(connection, id, extents)) {
+            return *frame;
         }
         std::this_thread::sleep_for(2ms);
     } while (std::chrono::steady_clock::now() < deadline);
@@ -111,10 +181,7 @@ QMargins frameMarginsBeforeShowing(QWidget* window) {
     if (handle == nullptr) {
         return {};
     }
-    const QMargins device = x11FrameExtents(handle);
-    const qreal ratio = handle->devicePixelRatio();
-    return {qRound(device.left() / ratio), qRound(device.top() / ratio),
-            qRound(device.right() / ratio), qRound(device.bottom() / ratio)};
+    return inWidgetPixels(x11FrameExtents(handle), handle->devicePixelRatio());
 }
 
 void placeAtScreenCentre(QWidget* window, const QWidget* screenOf, const QMargins& fallbackFrame) {
@@ -123,10 +190,16 @@ void placeAtScreenCentre(QWidget* window, const QWidget* screenOf, const QMargin
         return;
     }
     QMargins frame = frameMarginsBeforeShowing(window);
-    if (frame.isNull()) {
+    const bool told = !frame.isNull();
+    if (!told) {
         frame = fallbackFrame;
     }
-    window->setGeometry(centredClientRect(screen->availableGeometry(), window->size(), frame));
+    const QRect area = screen->availableGeometry();
+    window->setGeometry(centredClientRect(area, window->size(), frame));
+    if (!told && x11Connection() != nullptr &&
+        QGuiApplication::platformName() == QLatin1String("xcb") && !window->isVisible()) {
+        new FrameCorrection(window, frame, area);
+    }
 }
 
 }  // namespace tavix::ui

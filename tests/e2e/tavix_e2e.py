@@ -17,6 +17,7 @@ session bus. Without DISPLAY the test is skipped (exit status 77).
 import collections
 import contextlib
 import ctypes
+import ctypes.util
 import os
 import re
 import shutil
@@ -380,6 +381,63 @@ def offset_from_screen_centre(window_id):
     screen_width, screen_height = (int(v) for v in xdotool("getdisplaygeometry").split())
     return (left - frame_left + (width + frame_left + frame_right) / 2 - screen_width / 2,
             top - frame_top + (height + frame_top + frame_bottom) / 2 - screen_height / 2)
+
+
+class BellCounter:
+    """A connection of our own to the X display, counting the bells rung on it: the XKB bell
+    notifications, which the server sends to every client that asks for them, whichever client
+    (a window manager such as mutter, which plays the bell itself) handles the bell."""
+
+    XkbUseCoreKbd = 0x100
+    XkbBellNotify = 8
+    XkbBellNotifyMask = 1 << 8
+
+    def __init__(self):
+        x = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11"))
+        x.XOpenDisplay.restype = ctypes.c_void_p
+        x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x.XkbSelectEvents.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_ulong,
+                                      ctypes.c_ulong]
+        for name in ("XPending", "XFlush", "XNextEvent", "XkbQueryExtension"):
+            getattr(x, name).argtypes = None
+        self.x = x
+        self.dpy = x.XOpenDisplay(None)
+        assert self.dpy, "cannot open the display"
+        opcode, event, error = ctypes.c_int(), ctypes.c_int(), ctypes.c_int()
+        major, minor = ctypes.c_int(1), ctypes.c_int(0)
+        assert x.XkbQueryExtension(ctypes.c_void_p(self.dpy), ctypes.byref(opcode),
+                                   ctypes.byref(event), ctypes.byref(error),
+                                   ctypes.byref(major), ctypes.byref(minor)), "no XKB"
+        self.xkb_event = event.value
+        x.XkbSelectEvents(self.dpy, self.XkbUseCoreKbd, self.XkbBellNotifyMask,
+                          self.XkbBellNotifyMask)
+        x.XFlush(ctypes.c_void_p(self.dpy))
+        self.bells = 0
+
+    def bell_count(self):
+        """Bells rung on the display since this connection was made."""
+        event = (ctypes.c_long * 24)()
+        while self.x.XPending(ctypes.c_void_p(self.dpy)):
+            self.x.XNextEvent(ctypes.c_void_p(self.dpy), event)
+            raw = bytes(event)
+            kind = int.from_bytes(raw[0:4], "little")
+            xkb_kind = int.from_bytes(raw[40:44], "little")  # XkbAnyEvent.xkb_type
+            if kind == self.xkb_event and xkb_kind == self.XkbBellNotify:
+                self.bells += 1
+        return self.bells
+
+    def bells_after(self, action, settle=0.8):
+        """Runs action() and returns how many bells rang by the time things settled."""
+        before = self.bell_count()
+        action()
+        time.sleep(settle)
+        return self.bell_count() - before
+
+
+def wait_active(title, what=None):
+    return wait_for(lambda: (active_window() if active_window() and
+                             window_title(active_window()) == title else None),
+                    what=what or f"{title!r} active")
 
 
 def window_manager_running():

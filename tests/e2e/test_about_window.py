@@ -4,8 +4,6 @@ default handler, and every way of closing it returns to the main window without 
 
 Beeps are observed as the X server sees them: the XKB bell notifications of the display."""
 
-import ctypes
-import ctypes.util
 import os
 import subprocess
 import sys
@@ -14,10 +12,10 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from tavix_e2e import (ABOUT_DESCRIPTION, Program, active_window, artifacts_dir,  # noqa: E402
-                       click, click_at, client_geometry, close_window, frame_extents, link_opener, opened,
-                       offset_from_screen_centre, wait_for, window_manager_running, window_title,
-                       xdotool, xprop)
+from tavix_e2e import (ABOUT_DESCRIPTION, BellCounter, Program, active_window,  # noqa: E402
+                       artifacts_dir, click, click_at, client_geometry, close_window,
+                       frame_extents, link_opener, opened, offset_from_screen_centre, wait_active,
+                       wait_for, window_manager_running, xdotool, xprop)
 
 ABOUT = "Sobre o Tavix"
 CONTROL_NAMES = {  # every label named by its text, the empty disclaimer included
@@ -25,61 +23,6 @@ CONTROL_NAMES = {  # every label named by its text, the empty disclaimer include
     "Meus Sites:", "Contato:", "contato@tavix.example", "Separador, linha cinza",
     "Separador, linha branca", ABOUT_DESCRIPTION, "Tavix", "v1.0, versão do programa", "",
 }
-
-
-class XDisplay:
-    """A connection of our own to the display, counting the bells rung on it."""
-
-    XkbUseCoreKbd = 0x100
-    XkbBellNotify = 8
-    XkbBellNotifyMask = 1 << 8
-
-    def __init__(self):
-        x = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11"))
-        x.XOpenDisplay.restype = ctypes.c_void_p
-        x.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        x.XkbSelectEvents.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_ulong,
-                                      ctypes.c_ulong]
-        for name in ("XPending", "XFlush", "XNextEvent", "XkbQueryExtension"):
-            getattr(x, name).argtypes = None
-        self.x = x
-        self.dpy = x.XOpenDisplay(None)
-        assert self.dpy, "cannot open the display"
-        opcode, event, error = ctypes.c_int(), ctypes.c_int(), ctypes.c_int()
-        major, minor = ctypes.c_int(1), ctypes.c_int(0)
-        assert x.XkbQueryExtension(ctypes.c_void_p(self.dpy), ctypes.byref(opcode),
-                                   ctypes.byref(event), ctypes.byref(error),
-                                   ctypes.byref(major), ctypes.byref(minor)), "no XKB"
-        self.xkb_event = event.value
-        x.XkbSelectEvents(self.dpy, self.XkbUseCoreKbd, self.XkbBellNotifyMask,
-                          self.XkbBellNotifyMask)
-        x.XFlush(ctypes.c_void_p(self.dpy))
-        self.bells = 0
-
-    def bell_count(self):
-        """Bells rung on the display since this connection was made."""
-        event = (ctypes.c_long * 24)()
-        while self.x.XPending(ctypes.c_void_p(self.dpy)):
-            self.x.XNextEvent(ctypes.c_void_p(self.dpy), event)
-            raw = bytes(event)
-            kind = int.from_bytes(raw[0:4], "little")
-            xkb_kind = int.from_bytes(raw[40:44], "little")  # XkbAnyEvent.xkb_type
-            if kind == self.xkb_event and xkb_kind == self.XkbBellNotify:
-                self.bells += 1
-        return self.bells
-
-    def bells_after(self, action, settle=0.8):
-        """Runs action() and returns how many bells rang by the time things settled."""
-        before = self.bell_count()
-        action()
-        time.sleep(settle)
-        return self.bell_count() - before
-
-
-def wait_active(title, what=None):
-    return wait_for(lambda: (active_window() if active_window() and
-                             window_title(active_window()) == title else None),
-                    what=what or f"{title!r} active")
 
 
 def open_about(tavix):
@@ -221,7 +164,7 @@ def main():
     # Activation, frames and the close box are the window manager's: without one, nothing here
     # would mean anything.
     wait_for(window_manager_running, what="a window manager on the display")
-    display = XDisplay()
+    display = BellCounter()
     with tempfile.TemporaryDirectory() as directory:
         record = link_opener(directory)
         window_and_its_hold(display, record)
