@@ -1,0 +1,223 @@
+"""GNOME's and KDE Plasma's Wayland compositors (mutter 43, kwin_wayland 5.27) nested in the
+test's X display, with the program as a native Wayland client: what a user of those desktops
+runs. xdotool's keys and clicks reach the client through the compositor's X window;
+AT-SPI tells the active window and the focus; the program's protocol log (WAYLAND_DEBUG)
+tells what it asked of the compositor; the bells are read from that log (GNOME's
+gtk_shell1.system_bell) and from the sound theme's bell being opened (inotify)."""
+
+import ctypes
+import json
+import os
+import re
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+from tavix_e2e import Picture, artifacts_dir, stop_process, wait_for, xdotool
+
+LIBC = ctypes.CDLL(None, use_errno=True)
+PR_SET_PDEATHSIG = 1
+BELL_SOUND = "/usr/share/sounds/freedesktop/stereo/bell.oga"
+MAIN_GREY = (224, 224, 224)
+
+
+def _ends_with_test():
+    # A compositor left without its X display spins: it ends with the test, however it ends.
+    LIBC.prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
+
+
+class NestedDesktop:
+    """One compositor, started once for all the checks of a session."""
+
+    def __init__(self, desktop):
+        self.desktop = desktop
+
+    def _command(self):
+        display = os.environ["DISPLAY"]
+        if self.desktop == "gnome":
+            return (["mutter", "--nested", "--wayland", "--no-x11",
+                     f"--wayland-display={self.socket}"], r"mutter")
+        # Debian's kwin_wayland carries a file capability that a root shell may not run: a copy
+        # runs, under the name its platform plugin looks for.
+        binary = os.path.join(self.directory, "kwin_wayland")
+        shutil.copy("/usr/bin/kwin_wayland", binary)
+        return ([binary, "--x11-display", display, "--socket", self.socket, "--width", "1280",
+                 "--height", "800"], r"KDE Wayland Compositor[^\"]*")
+
+    def available(self):
+        return shutil.which("mutter" if self.desktop == "gnome" else "kwin_wayland") is not None
+
+    def __enter__(self):
+        self.directory = tempfile.mkdtemp(prefix=f"tavix-{self.desktop}-")
+        os.chmod(self.directory, 0o700)
+        self.socket = f"tavix-{self.desktop}"
+        self.log_path = os.path.join(self.directory, "compositor.log")
+        command, title = self._command()
+        env = dict(os.environ, XDG_RUNTIME_DIR=self.directory,
+                   MUTTER_DEBUG_DUMMY_MODE_SPECS="1280x800")
+        self.log = open(self.log_path, "w")
+        self.process = subprocess.Popen(command, env=env, stdout=self.log, stderr=self.log,
+                                        preexec_fn=_ends_with_test)
+        try:
+            wait_for(lambda: os.path.exists(os.path.join(self.directory, self.socket)), 20,
+                     what=f"{self.desktop}'s socket")
+            self.x_window = wait_for(lambda: self._find_window(title), 20,
+                                     what=f"{self.desktop}'s X window")
+            xdotool("windowactivate", "--sync", self.x_window)
+        except BaseException:
+            self.__exit__()
+            raise
+        return self
+
+    @staticmethod
+    def _find_window(title):
+        tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True,
+                              text=True).stdout
+        found = re.search(r'(0x[0-9a-f]+) "' + title + '"', tree)
+        return found.group(1) if found else None
+
+    def client_env(self, protocol_log=True):
+        env = {"XDG_RUNTIME_DIR": self.directory, "WAYLAND_DISPLAY": self.socket,
+               "XDG_SESSION_TYPE": "wayland"}
+        if protocol_log:
+            env["WAYLAND_DEBUG"] = "client"
+        return env
+
+    def __exit__(self, *exc):
+        stop_process(self.process)
+        self.log.close()
+        shutil.copy(self.log_path, os.path.join(artifacts_dir(), f"{self.desktop}_wayland.log"))
+        shutil.rmtree(self.directory, ignore_errors=True)
+        return False
+
+    # -- the screen inside the compositor ----------------------------------------------------
+
+    def area(self, colour, step=3):
+        """Left, top, width, height on the X screen of the largest block of `colour` there
+        (a window's own ground), read from a screenshot; None when none shows."""
+        path = os.path.join(self.directory, "screen.png")
+        subprocess.run(["import", "-silent", "-window", "root", path], check=True)
+        picture = Picture(path)
+        xs, ys = range(0, picture.width, step), range(0, picture.height, step)
+        rows = [y for y in ys if sum(picture.pixel(x, y) == colour for x in xs) * step > 150]
+        columns = [x for x in xs
+                   if sum(picture.pixel(x, y) == colour for y in rows) > 0.5 * len(rows)]
+        if not rows or not columns:
+            return None
+        self.picture = picture
+        return (min(columns), min(rows), max(columns) - min(columns) + step,
+                max(rows) - min(rows) + step)
+
+    def click_main_background(self, avoid=None):
+        """A real click on a spot of the main window's own grey that shows on the screen, in
+        its left margin, outside the area `avoid` (left, top, width, height). Returns it."""
+        left, top, _, height = self.area(MAIN_GREY)
+        x = left + 6
+        for y in range(top + 100, top + height - 20, 10):
+            inside = avoid and (avoid[0] <= x < avoid[0] + avoid[2]
+                                and avoid[1] <= y < avoid[1] + avoid[3])
+            if not inside and all(self.picture.pixel(x + dx, y) == MAIN_GREY
+                                  for dx in (-3, 0, 3)):
+                xdotool("mousemove", x, y, "click", "1")
+                return x, y
+        raise AssertionError("no spot of the main window's grey to click")
+
+    # -- what KDE's compositor says of a window ----------------------------------------------
+
+    def kwin_windows(self):
+        """What kwin knows of each window of the screen, by caption, through its scripting
+        interface: minimizable, maximizable, transient, skipTaskbar. None elsewhere."""
+        if self.desktop != "kde":
+            return None
+        script = os.path.join(self.directory, "windows.js")
+        with open(script, "w") as f:
+            f.write("for (const w of workspace.clientList()) print('tavix-window ' + "
+                    "JSON.stringify({caption: w.caption, minimizable: w.minimizable, "
+                    "maximizable: w.maximizable, transient: w.transient, "
+                    "skipTaskbar: w.skipTaskbar}));\n")
+        with open(self.log_path) as f:
+            before = f.read().count("tavix-window ")
+        name = f"tavix{time.monotonic_ns()}"
+
+        def kwin(path, method, *args):
+            return subprocess.run(["gdbus", "call", "--session", "--dest", "org.kde.KWin",
+                                   "--object-path", path, "--method", method, *args],
+                                  capture_output=True, text=True, check=True).stdout
+
+        kwin("/Scripting", "org.kde.kwin.Scripting.loadScript", script, name)
+        kwin("/Scripting", "org.kde.kwin.Scripting.start")  # runs the scripts loaded
+
+        def printed():
+            with open(self.log_path) as f:
+                lines = re.findall(r"tavix-window (\{.*\})", f.read())[before:]
+            return lines if lines else None
+
+        wait_for(printed, 5, what="kwin's word on the windows")
+        time.sleep(0.3)  # the rest of its lines
+        kwin("/Scripting", "org.kde.kwin.Scripting.unloadScript", name)
+        return {window["caption"]: window for window in map(json.loads, printed())}
+
+
+class ProtocolLog:
+    """The program's WAYLAND_DEBUG=client output: what it asked of the compositor."""
+
+    def __init__(self, path):
+        self.path = path
+
+    def text(self):
+        with open(self.path, errors="replace") as f:
+            return f.read()
+
+    def requests(self, pattern):
+        return re.findall(r"-> " + pattern, self.text())
+
+    def toplevel(self, title):
+        """The protocol id of the toplevel titled `title`."""
+        found = re.findall(r"xdg_toplevel@(\d+)\.set_title\(\"" + re.escape(title) + r"\"\)",
+                           self.text())
+        return found[-1] if found else None
+
+    def offers(self, interface):
+        """Whether the compositor's registry named the global `interface`."""
+        return re.search(r'\.global\(\d+, "' + interface + '"', self.text()) is not None
+
+    def bells(self):
+        return len(self.requests(r"gtk_shell1@\d+\.system_bell\("))
+
+    def keyboard_enters(self, toplevel):
+        """How often a keyboard of the program entered the surface of `toplevel`."""
+        text = self.text()
+        surface = re.findall(r"xdg_surface@(\d+)\.get_toplevel\(new id xdg_toplevel@" + toplevel,
+                             text)
+        wl = re.findall(r"get_xdg_surface\(new id xdg_surface@" + surface[-1] +
+                        r", wl_surface@(\d+)\)", text)
+        return len(re.findall(r"wl_keyboard@\d+\.enter\(\d+, wl_surface@" + wl[-1] + r",", text))
+
+
+class BellSound:
+    """Counts the openings of the sound theme's bell file (inotify): each is a bell played."""
+
+    def __enter__(self):
+        self.process = subprocess.Popen(
+            ["inotifywait", "-m", "-e", "open", "--format", "%e", BELL_SOUND],
+            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+            preexec_fn=_ends_with_test)
+        # It says when it watches.
+        while "Watches established" not in self.process.stderr.readline():
+            pass
+        os.set_blocking(self.process.stdout.fileno(), False)
+        self.opened = 0
+        return self
+
+    def count(self):
+        while True:
+            line = self.process.stdout.readline()
+            if not line:
+                return self.opened
+            self.opened += 1
+
+    def __exit__(self, *exc):
+        stop_process(self.process)
+        return False
