@@ -49,9 +49,25 @@ class NestedDesktop:
     def available(self):
         return shutil.which("mutter" if self.desktop == "gnome" else "kwin_wayland") is not None
 
+    def _start_display(self):
+        """An X display of its own, 1280 x 800 and without a window manager, whose keys all
+        reach the compositor: under one, Alt+F4 would close the compositor's window."""
+        read, write = os.pipe()
+        self.x_server = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x800x24", "-nolisten", "tcp",
+             "-noreset"], pass_fds=(write,), stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL, preexec_fn=_ends_with_test)
+        os.close(write)
+        with os.fdopen(read) as pipe:
+            number = pipe.readline().strip()
+        assert number, "Xvfb did not start"
+        self.outer_display = os.environ.get("DISPLAY")
+        os.environ["DISPLAY"] = f":{number}"
+
     def __enter__(self):
         self.directory = tempfile.mkdtemp(prefix=f"tavix-{self.desktop}-")
         os.chmod(self.directory, 0o700)
+        self._start_display()
         self.socket = f"tavix-{self.desktop}"
         self.log_path = os.path.join(self.directory, "compositor.log")
         command, title = self._command()
@@ -65,7 +81,9 @@ class NestedDesktop:
                      what=f"{self.desktop}'s socket")
             self.x_window = wait_for(lambda: self._find_window(title), 20,
                                      what=f"{self.desktop}'s X window")
-            xdotool("windowactivate", "--sync", self.x_window)
+            # No window manager: the compositor's window takes the keyboard itself.
+            xdotool("mousemove", 640, 400)
+            xdotool("windowfocus", "--sync", self.x_window)
         except BaseException:
             self.__exit__()
             raise
@@ -87,6 +105,9 @@ class NestedDesktop:
 
     def __exit__(self, *exc):
         stop_process(self.process)
+        stop_process(self.x_server)
+        if self.outer_display is not None:
+            os.environ["DISPLAY"] = self.outer_display
         self.log.close()
         shutil.copy(self.log_path, os.path.join(artifacts_dir(), f"{self.desktop}_wayland.log"))
         shutil.rmtree(self.directory, ignore_errors=True)
@@ -106,29 +127,38 @@ class NestedDesktop:
                    if sum(picture.pixel(x, y) == colour for y in rows) > 0.5 * len(rows)]
         if not rows or not columns:
             return None
-        self.picture = picture
+        self.picture, self.height = picture, picture.height
         return (min(columns), min(rows), max(columns) - min(columns) + step,
                 max(rows) - min(rows) + step)
 
     def click_main_background(self, avoid=None):
-        """A real click on a spot of the main window's own grey that shows on the screen, in
-        its left margin, outside the area `avoid` (left, top, width, height). Returns it."""
+        """A real click on a spot of the main window's own grey that shows on the screen (the
+        strip above its boxes, between "Calcular" and "?", or its left margin), outside the
+        area `avoid` (left, top, width, height). Returns the spot."""
         left, top, _, height = self.area(MAIN_GREY)
-        x = left + 6
-        for y in range(top + 100, top + height - 20, 10):
+        spots = [(left + 890, top + 8), (left + 890, top + 40)]
+        spots += [(left + 6, y) for y in range(top + 40, top + height - 20, 10)]
+        for x, y in spots:
             inside = avoid and (avoid[0] <= x < avoid[0] + avoid[2]
                                 and avoid[1] <= y < avoid[1] + avoid[3])
             if not inside and all(self.picture.pixel(x + dx, y) == MAIN_GREY
                                   for dx in (-3, 0, 3)):
-                xdotool("mousemove", x, y, "click", "1")
+                # Nested mutter tells a client where the pointer is only as it enters the
+                # client's surface: the pointer leaves the windows first (the screen's corner
+                # is the desktop's), so that the click lands where it is.
+                xdotool("mousemove", 0, self.height - 1)
+                time.sleep(0.2)
+                xdotool("mousemove", x, y)
+                time.sleep(0.2)
+                xdotool("click", "1")
                 return x, y
         raise AssertionError("no spot of the main window's grey to click")
 
     # -- what KDE's compositor says of a window ----------------------------------------------
 
     def kwin_windows(self):
-        """What kwin knows of each window of the screen, by caption, through its scripting
-        interface: minimizable, maximizable, transient, skipTaskbar. None elsewhere."""
+        """What kwin knows of each window of the screen, through its scripting interface:
+        caption, minimizable, maximizable, transient, skipTaskbar. None elsewhere."""
         if self.desktop != "kde":
             return None
         script = os.path.join(self.directory, "windows.js")
@@ -157,7 +187,7 @@ class NestedDesktop:
         wait_for(printed, 5, what="kwin's word on the windows")
         time.sleep(0.3)  # the rest of its lines
         kwin("/Scripting", "org.kde.kwin.Scripting.unloadScript", name)
-        return {window["caption"]: window for window in map(json.loads, printed())}
+        return [json.loads(line) for line in printed()]
 
 
 class ProtocolLog:
@@ -186,37 +216,61 @@ class ProtocolLog:
     def bells(self):
         return len(self.requests(r"gtk_shell1@\d+\.system_bell\("))
 
-    def keyboard_enters(self, toplevel):
-        """How often a keyboard of the program entered the surface of `toplevel`."""
+    def surface(self, toplevel):
+        """The protocol id of the surface of `toplevel`."""
         text = self.text()
-        surface = re.findall(r"xdg_surface@(\d+)\.get_toplevel\(new id xdg_toplevel@" + toplevel,
-                             text)
-        wl = re.findall(r"get_xdg_surface\(new id xdg_surface@" + surface[-1] +
-                        r", wl_surface@(\d+)\)", text)
-        return len(re.findall(r"wl_keyboard@\d+\.enter\(\d+, wl_surface@" + wl[-1] + r",", text))
+        xdg = re.findall(r"xdg_surface@(\d+)\.get_toplevel\(new id xdg_toplevel@" + toplevel +
+                         r"\)", text)[-1]
+        return re.findall(r"get_xdg_surface\(new id xdg_surface@" + xdg +
+                          r", wl_surface@(\d+)\)", text)[-1]
+
+    def refocused_after_click(self, toplevel):
+        """Seconds from the last press of a pointer button to the keyboard's next entering the
+        surface of `toplevel`, by the log's own clock; None if it did not enter it again."""
+        surface = self.surface(toplevel)
+        pressed = None
+        for line in self.text().splitlines():
+            if re.search(r"^\[ *[\d.]+\] wl_pointer@\d+\.button\(\d+, \d+, \d+, 1\)", line):
+                pressed, entered = float(line[1:line.index("]")]), None
+            elif pressed is not None and re.search(
+                    r"^\[ *[\d.]+\] wl_keyboard@\d+\.enter\(\d+, wl_surface@" + surface + ",",
+                    line) and entered is None:
+                entered = float(line[1:line.index("]")])
+        return (entered - pressed) / 1000 if pressed is not None and entered else None
 
 
 class BellSound:
-    """Counts the openings of the sound theme's bell file (inotify): each is a bell played."""
+    """The sound theme's bell, as the program and as the desktop open it (inotify): each
+    opening is a bell played. The program is given a theme directory of its own
+    (XDG_DATA_DIRS, `data_dirs`) that holds the bell under the very name it asks for,
+    bell-window-system, so that its openings are told from the desktop's (GNOME's shell
+    opens the theme's own bell.oga)."""
+
+    def __init__(self, directory):
+        stereo = os.path.join(directory, "sounds", "freedesktop", "stereo")
+        os.makedirs(stereo)
+        self.own = os.path.join(stereo, "bell-window-system.oga")
+        shutil.copy(BELL_SOUND, self.own)
+        self.data_dirs = ":".join([directory, os.environ.get("XDG_DATA_DIRS") or
+                                   "/usr/local/share:/usr/share"])
 
     def __enter__(self):
         self.process = subprocess.Popen(
-            ["inotifywait", "-m", "-e", "open", "--format", "%e", BELL_SOUND],
+            ["inotifywait", "-m", "-e", "open", "--format", "%w", BELL_SOUND, self.own],
             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
             preexec_fn=_ends_with_test)
         # It says when it watches.
         while "Watches established" not in self.process.stderr.readline():
             pass
         os.set_blocking(self.process.stdout.fileno(), False)
-        self.opened = 0
+        self.opened = {self.own: 0, BELL_SOUND: 0}
         return self
 
-    def count(self):
-        while True:
-            line = self.process.stdout.readline()
-            if not line:
-                return self.opened
-            self.opened += 1
+    def count(self, desktop=False):
+        """How often the program (or, with `desktop`, the desktop) opened its bell so far."""
+        while line := self.process.stdout.readline():
+            self.opened[line.strip()] += 1
+        return self.opened[BELL_SOUND if desktop else self.own]
 
     def __exit__(self, *exc):
         stop_process(self.process)

@@ -31,9 +31,10 @@ def main():
     if not os.environ.get("DISPLAY") or not nested.available():
         print(f"needs an X display and the {desktop} compositor: skipped")
         sys.exit(SKIP)
-    with temporary_home() as documents, nested, BellSound() as sound:
+    with temporary_home() as documents, nested, BellSound(nested.directory) as sound:
         log_path = os.path.join(nested.directory, "tavix-protocol.log")
-        env = dict(nested.client_env(), HOME=os.path.dirname(documents))
+        env = dict(nested.client_env(), HOME=os.path.dirname(documents),
+                   XDG_DATA_DIRS=sound.data_dirs)
         try:
             session(desktop, nested, sound, log_path, env)
         finally:
@@ -56,10 +57,12 @@ def session(desktop, nested, sound, log_path, env):
                 return None
             return is_active
 
+        shell_bell = protocol.offers("gtk_shell1")
+
         def bells():
-            """The bells heard: the sound theme's bell opened, whether by the program
-            (libcanberra) or by GNOME's shell, which rings it for gtk_shell1.system_bell."""
-            return sound.count()
+            """The program's bells: asked of GNOME's shell (gtk_shell1.system_bell), which
+            rings them as the user has set it, or played from the sound theme."""
+            return protocol.bells() + sound.count()
 
         def tab_to(node, key="Tab"):
             for _ in range(16):
@@ -106,9 +109,9 @@ def session(desktop, nested, sound, log_path, env):
         if protocol.offers("zxdg_decoration_manager_v1"):
             assert buttons == ["Ok"], buttons
             if kwin is not None:
-                frame = kwin["Sobre o Tavix"]
+                frame = next(w for w in kwin if w["caption"] == "Sobre o Tavix")
                 assert not frame["maximizable"] and frame["transient"], frame
-                print(f"{desktop}: about window as kwin has it: {frame}")
+                print(f"{desktop}: the about window as kwin has it: {frame}")
         else:
             assert buttons == ["Fechar", "Ok"], buttons
         wait_for(lambda: nested.area(ABOUT_GREY), 5, what="the about window on the screen")
@@ -123,16 +126,21 @@ def session(desktop, nested, sound, log_path, env):
         wait_for(lambda: bells() > before, 5, interval=0.01, what="the bell")
         back = wait_for(lambda: active("Sobre o Tavix")() and tavix.has_focus(ok)
                         and time.monotonic(), 5, interval=0.01, what="the about window back")
-        held = back - clicked
+        # AT-SPI may not have seen the main window's moment of activation: the program's
+        # keyboard entering the about window again after the press tells the hold.
+        held = protocol.refocused_after_click(about_toplevel)
+        assert held is not None, "the keyboard never came back to the about window"
+        assert back - clicked < 1, f"the about window active again after {back - clicked:.2f} s"
         time.sleep(1)
         rung = bells() - before
-        asked = protocol.bells()
-        assert rung == 1, f"{rung} bells heard ({asked} asked of the shell)"
-        # Where the compositor has a bell for programs, the program asked it, once.
-        assert asked == (1 if protocol.offers("gtk_shell1") else 0), asked
+        heard = sound.count(desktop=shell_bell)
+        assert rung == 1, f"{rung} bells"
+        # It sounded: the theme's bell was opened (with the shell's bell, by GNOME's shell).
+        assert heard > 0, "no bell heard"
         assert held < 0.5, f"the about window active again after {held:.2f} s"
-        print(f"{desktop}: one bell ({asked} gtk_shell1.system_bell), the about window active again after {held:.2f} s "
-              f"(keyboard entered it {protocol.keyboard_enters(about_toplevel)} times)")
+        print(f"{desktop}: one bell ({'gtk_shell1' if shell_bell else 'libcanberra'}, the bell "
+              f"file opened {heard} times), the about window active again {held:.3f} s after "
+              "the press")
 
         # Esc: closed without a bell; the main window active, the caret in "De:".
         tavix.key("Escape")
@@ -141,7 +149,7 @@ def session(desktop, nested, sound, log_path, env):
         wait_for(active("Tavix", "frame"), 5, what="the main window active after Esc")
         tavix.focus_in("De:")
         time.sleep(0.5)
-        assert bells() == before + 1 and protocol.bells() == asked, "a bell on closing"
+        assert bells() == before + 1, "a bell on closing the about window"
 
         # "Verificar" on 7: its message box active, then the main window after Enter.
         tab_to(number)
@@ -150,6 +158,12 @@ def session(desktop, nested, sound, log_path, env):
         tab_to(tavix.find("Verificar", "push button"))
         tavix.key("space")
         wait_for(active("Tavix", "alert"), 10, what="the message box active")
+        if kwin is not None and frame["minimizable"]:
+            # kwin's minimize box is its own: a plain Qt message box has one too.
+            windows = nested.kwin_windows()
+            # kwin tells windows of the same title apart by a number after it ("Tavix <2>").
+            box = [w for w in windows if w["caption"].startswith("Tavix") and w["transient"]]
+            assert box and box[0]["minimizable"], windows
         tavix.key("Return")
         wait_for(active("Tavix", "frame"), 5, what="the main window active after the box")
 
@@ -165,8 +179,9 @@ def session(desktop, nested, sound, log_path, env):
         # Alt+F4 ends the program.
         tavix.key("alt+F4")
         status = tavix.wait_exit(10)
+        assert nested.process.poll() is None, f"{desktop}'s compositor ended"
         assert status == 0, f"ended with {status}"
-        assert bells() == before + 1 and protocol.bells() == asked, "a bell at the end"
+        assert bells() == before + 1, "a bell at the end"
 
 
 def _walk(node):
