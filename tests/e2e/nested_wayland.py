@@ -1,6 +1,6 @@
-"""GNOME's and KDE Plasma's Wayland compositors (mutter 43, kwin_wayland 5.27) nested in the
-test's X display, with the program as a native Wayland client: what a user of those desktops
-runs. xdotool's keys and clicks reach the client through the compositor's X window;
+"""GNOME's and KDE Plasma's Wayland compositors (mutter 43, kwin_wayland 5.27), each nested in
+an X display of its own, with the program as a native Wayland client: what a user of those
+desktops runs. xdotool's keys and clicks reach the client through the compositor's X window;
 AT-SPI tells the active window and the focus; the program's protocol log (WAYLAND_DEBUG)
 tells what it asked of the compositor; the bells are read from that log (GNOME's
 gtk_shell1.system_bell) and from the sound theme's bell being opened (inotify)."""
@@ -47,7 +47,8 @@ class NestedDesktop:
                  "--height", "800"], r"KDE Wayland Compositor[^\"]*")
 
     def available(self):
-        return shutil.which("mutter" if self.desktop == "gnome" else "kwin_wayland") is not None
+        compositor = "mutter" if self.desktop == "gnome" else "kwin_wayland"
+        return all(shutil.which(tool) for tool in (compositor, "Xvfb", "inotifywait"))
 
     def _start_display(self):
         """An X display of its own, 1280 x 800 and without a window manager, whose keys all
@@ -67,6 +68,7 @@ class NestedDesktop:
     def __enter__(self):
         self.directory = tempfile.mkdtemp(prefix=f"tavix-{self.desktop}-")
         os.chmod(self.directory, 0o700)
+        self.process = self.log = None
         self._start_display()
         self.socket = f"tavix-{self.desktop}"
         self.log_path = os.path.join(self.directory, "compositor.log")
@@ -104,12 +106,14 @@ class NestedDesktop:
         return env
 
     def __exit__(self, *exc):
-        stop_process(self.process)
+        if self.process is not None:
+            stop_process(self.process)
+            self.log.close()
+            shutil.copy(self.log_path,
+                        os.path.join(artifacts_dir(), f"{self.desktop}_wayland.log"))
         stop_process(self.x_server)
         if self.outer_display is not None:
             os.environ["DISPLAY"] = self.outer_display
-        self.log.close()
-        shutil.copy(self.log_path, os.path.join(artifacts_dir(), f"{self.desktop}_wayland.log"))
         shutil.rmtree(self.directory, ignore_errors=True)
         return False
 
@@ -260,8 +264,8 @@ class BellSound:
             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
             preexec_fn=_ends_with_test)
         # It says when it watches.
-        while "Watches established" not in self.process.stderr.readline():
-            pass
+        while "Watches established" not in (said := self.process.stderr.readline()):
+            assert said, "inotifywait did not start"
         os.set_blocking(self.process.stdout.fileno(), False)
         self.opened = {self.own: 0, BELL_SOUND: 0}
         return self
