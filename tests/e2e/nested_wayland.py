@@ -29,13 +29,22 @@ def _ends_with_test():
 
 
 class NestedDesktop:
-    """One compositor, started once for all the checks of a session."""
+    """One compositor, started once for all the checks of a session: "gnome", "kde", or
+    "weston" (its X11 backend, without panel)."""
 
     def __init__(self, desktop):
         self.desktop = desktop
 
     def _command(self):
         display = os.environ["DISPLAY"]
+        if self.desktop == "weston":
+            config = os.path.join(self.directory, "weston.ini")
+            with open(config, "w") as f:
+                f.write("[core]\nidle-time=0\n[input-method]\npath=\n"
+                        "[shell]\npanel-position=none\n")
+            return (["weston", "--backend=x11-backend.so", "--use-pixman", "--width=1280",
+                     "--height=800", f"--socket={self.socket}", f"--config={config}"],
+                    r"Weston Compositor[^\"]*")
         if self.desktop == "gnome":
             return (["mutter", "--nested", "--wayland", "--no-x11",
                      f"--wayland-display={self.socket}"], r"mutter")
@@ -47,7 +56,7 @@ class NestedDesktop:
                  "--height", "800"], r"KDE Wayland Compositor[^\"]*")
 
     def available(self):
-        compositor = "mutter" if self.desktop == "gnome" else "kwin_wayland"
+        compositor = {"gnome": "mutter", "kde": "kwin_wayland"}.get(self.desktop, self.desktop)
         return all(shutil.which(tool) for tool in (compositor, "Xvfb", "inotifywait"))
 
     def _start_display(self):
@@ -220,13 +229,15 @@ class ProtocolLog:
     def bells(self):
         return len(self.requests(r"gtk_shell1@\d+\.system_bell\("))
 
+    def xdg_surface(self, toplevel):
+        """The protocol id of the xdg_surface of `toplevel`."""
+        return re.findall(r"xdg_surface@(\d+)\.get_toplevel\(new id xdg_toplevel@" + toplevel +
+                          r"\)", self.text())[-1]
+
     def surface(self, toplevel):
         """The protocol id of the surface of `toplevel`."""
-        text = self.text()
-        xdg = re.findall(r"xdg_surface@(\d+)\.get_toplevel\(new id xdg_toplevel@" + toplevel +
-                         r"\)", text)[-1]
-        return re.findall(r"get_xdg_surface\(new id xdg_surface@" + xdg +
-                          r", wl_surface@(\d+)\)", text)[-1]
+        return re.findall(r"get_xdg_surface\(new id xdg_surface@" + self.xdg_surface(toplevel) +
+                          r", wl_surface@(\d+)\)", self.text())[-1]
 
     def refocused_after_click(self, toplevel):
         """Seconds from the last press of a pointer button to the keyboard's next entering the

@@ -114,6 +114,10 @@ def session(desktop, nested, sound, log_path, env):
                 print(f"{desktop}: the about window as kwin has it: {frame}")
         else:
             assert buttons == ["Fechar", "Ok"], buttons
+            # Qt draws no title bar of its own round it: the window is its content alone.
+            geometry = protocol.requests(rf"xdg_surface@{protocol.xdg_surface(about_toplevel)}"
+                                         r"\.set_window_geometry\((.*)\)")
+            assert geometry[-1] == "0, 0, " + sizes[0][-1], geometry
         wait_for(lambda: nested.area(ABOUT_GREY), 5, what="the about window on the screen")
         tavix.screenshot(f"{desktop}_wayland_about.png")
 
