@@ -28,6 +28,17 @@ def _ends_with_test():
     LIBC.prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
 
 
+def _longest_run(values, gap=40):
+    """The longest run of `values` (sorted) that follow each other at most `gap` apart: a
+    window's rows or columns, without those of a lone control of the same colour."""
+    runs = [[]]
+    for value in values:
+        if runs[-1] and value - runs[-1][-1] > gap:
+            runs.append([])
+        runs[-1].append(value)
+    return max(runs, key=len)
+
+
 class NestedDesktop:
     """One compositor, started once for all the checks of a session: "gnome", "kde", or
     "weston" (its X11 backend, without panel)."""
@@ -128,17 +139,19 @@ class NestedDesktop:
 
     # -- the screen inside the compositor ----------------------------------------------------
 
-    def area(self, colour, step=3):
+    def area(self, colour, fill=0.5, step=3):
         """Left, top, width, height on the X screen of the largest block of `colour` there
-        (a window's own ground), read from a screenshot; None when none shows."""
+        (a window's own ground), read from a screenshot: the rows that show much of it, and
+        the columns that show it in a share `fill` of those rows; None when none shows."""
         path = os.path.join(self.directory, "screen.png")
         subprocess.run(["import", "-silent", "-window", "root", path], check=True)
         picture = Picture(path)
         xs, ys = range(0, picture.width, step), range(0, picture.height, step)
-        rows = [y for y in ys if sum(picture.pixel(x, y) == colour for x in xs) * step > 150]
-        columns = [x for x in xs
-                   if sum(picture.pixel(x, y) == colour for y in rows) > 0.5 * len(rows)]
-        if not rows or not columns:
+        rows = _longest_run([y for y in ys
+                             if sum(picture.pixel(x, y) == colour for x in xs) * step > 150])
+        columns = _longest_run([x for x in xs if sum(picture.pixel(x, y) == colour
+                                                     for y in rows) > fill * len(rows)])
+        if not columns or rows[-1] - rows[0] < 100 or columns[-1] - columns[0] < 100:
             return None
         self.picture, self.height = picture, picture.height
         return (min(columns), min(rows), max(columns) - min(columns) + step,
@@ -148,7 +161,7 @@ class NestedDesktop:
         """A real click on a spot of the main window's own grey that shows on the screen (the
         strip above its boxes, between "Calcular" and "?", or its left margin), outside the
         area `avoid` (left, top, width, height). Returns the spot."""
-        left, top, _, height = self.area(MAIN_GREY)
+        left, top, _, height = self.area(MAIN_GREY, fill=0.01)
         spots = [(left + 890, top + 8), (left + 890, top + 40)]
         spots += [(left + 6, y) for y in range(top + 40, top + height - 20, 10)]
         for x, y in spots:
@@ -166,6 +179,21 @@ class NestedDesktop:
                 xdotool("click", "1")
                 return x, y
         raise AssertionError("no spot of the main window's grey to click")
+
+    def drag(self, start, by):
+        """Drags with the first button from the spot `start` by (dx, dy), a few steps at a
+        time, as a hand does."""
+        (x, y), (dx, dy) = start, by
+        xdotool("mousemove", 0, self.height - 1)
+        time.sleep(0.2)
+        xdotool("mousemove", x, y)
+        time.sleep(0.2)
+        xdotool("mousedown", "1")
+        time.sleep(0.2)
+        for step in range(1, 11):
+            xdotool("mousemove", x + dx * step // 10, y + dy * step // 10)
+            time.sleep(0.03)
+        xdotool("mouseup", "1")
 
     # -- what KDE's compositor says of a window ----------------------------------------------
 

@@ -118,13 +118,21 @@ def session(desktop, nested, sound, log_path, env):
             geometry = protocol.requests(rf"xdg_surface@{protocol.xdg_surface(about_toplevel)}"
                                          r"\.set_window_geometry\((.*)\)")
             assert geometry[-1] == "0, 0, " + sizes[0][-1], geometry
+            # Its title bar moves it.
+            left, top, _, _ = wait_for(lambda: nested.area(ABOUT_GREY), 5, what="the about")
+            nested.drag((left + 150, top - 20), (200, 100))
+            moved = wait_for(lambda: (nested.area(ABOUT_GREY) or (0, 0))[:2] != (left, top)
+                             and nested.area(ABOUT_GREY), 5, what="the about window moved")
+            assert abs(moved[0] - left - 200) <= 3 and abs(moved[1] - top - 100) <= 3, moved
+            wait_for(active("Sobre o Tavix"), 5, what="the about window active after the drag")
         wait_for(lambda: nested.area(ABOUT_GREY), 5, what="the about window on the screen")
         tavix.screenshot(f"{desktop}_wayland_about.png")
 
         # A real click on the main window's grey: one bell, and within half a second the
         # about window active again with "Ok" focused.
         before = bells()
-        area = nested.area(ABOUT_GREY)
+        left, top, width, height = nested.area(ABOUT_GREY)
+        area = (left, top - 50, width, height + 50)  # its title bar too
         nested.click_main_background(avoid=area)
         clicked = time.monotonic()
         wait_for(lambda: bells() > before, 5, interval=0.01, what="the bell")
