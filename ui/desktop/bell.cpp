@@ -34,22 +34,22 @@ class ShellBell : public Bell {
 // The sound theme's bell, as GTK programs ring it where the compositor has none.
 class SoundThemeBell : public Bell {
   public:
-    SoundThemeBell() { ca_context_create(&context_); }
     void ring() override {
-        if (context_ == nullptr) {
+        // Made once and kept to the end of the program, which may end while a bell sounds.
+        static ca_context* const context = [] {
+            ca_context* made = nullptr;
+            return ca_context_create(&made) == CA_SUCCESS ? made : nullptr;
+        }();
+        if (context == nullptr) {
             return;
         }
         // Without a sound server the sound is played on the caller's thread, to its end:
         // not on the window's.
-        std::thread([context = context_] {
+        std::thread([] {
             ca_context_play(context, 0, CA_PROP_EVENT_ID, "bell-window-system",
                             CA_PROP_EVENT_DESCRIPTION, "Sinal sonoro", nullptr);
         }).detach();
     }
-
-  private:
-    // Kept to the end of the program, which may end while a bell sounds.
-    ca_context* context_ = nullptr;
 };
 
 }  // namespace
