@@ -141,7 +141,8 @@ def session(desktop, nested, sound, log_path, env):
         # AT-SPI may not have seen the main window's moment of activation: the program's
         # keyboard entering the about window again after the press tells the hold.
         held = protocol.refocused_after_click(about_toplevel)
-        assert held is not None, "the keyboard never came back to the about window"
+        assert held is not None and held < 0.5, f"the keyboard back in the about after {held}"
+        # AT-SPI's own word, read by polling over D-Bus, within a looser bound.
         assert back - clicked < 1, f"the about window active again after {back - clicked:.2f} s"
         time.sleep(1)
         rung = bells() - before
@@ -149,7 +150,6 @@ def session(desktop, nested, sound, log_path, env):
         assert rung == 1, f"{rung} bells"
         # It sounded: the theme's bell was opened (with the shell's bell, by GNOME's shell).
         assert heard > 0, "no bell heard"
-        assert held < 0.5, f"the about window active again after {held:.2f} s"
         print(f"{desktop}: one bell ({'gtk_shell1' if shell_bell else 'libcanberra'}, the bell "
               f"file opened {heard} times), the about window active again {held:.3f} s after "
               "the press")
