@@ -5,7 +5,9 @@ cmake_minimum_required(VERSION 3.25)
 # hold and which knows nothing of them. Run as a script (cmake -DROOT=... -P): it fails,
 # naming the file and the line, when the core or a widget-free part includes a Qt header or a
 # file of ui/ outside those parts (the core: any file of ui/), or when a file of the result
-# area includes a file of ui/ outside ui/result/.
+# area includes a file of ui/ outside ui/result/, or when a file of ui/desktop/ (what the
+# windows ask of the desktop) includes a file of ui/ outside ui/desktop/: the windows call it,
+# never the other way.
 file(GLOB_RECURSE core_sources ${ROOT}/core/*.cpp ${ROOT}/core/*.hpp)
 file(GLOB_RECURSE widget_free_sources ${ROOT}/ui/result/model/*.cpp ${ROOT}/ui/result/model/*.hpp
      ${ROOT}/ui/result/io/*.cpp ${ROOT}/ui/result/io/*.hpp)
@@ -15,6 +17,16 @@ foreach(source ${component_sources})
     file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]ui/")
     foreach(line ${includes})
         if(NOT line MATCHES "[\"<]ui/result/")
+            file(RELATIVE_PATH name ${ROOT} ${source})
+            string(APPEND faults "\n  ${name}: ${line}")
+        endif()
+    endforeach()
+endforeach()
+file(GLOB desktop_sources ${ROOT}/ui/desktop/*.cpp ${ROOT}/ui/desktop/*.hpp)
+foreach(source ${desktop_sources})
+    file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]ui/")
+    foreach(line ${includes})
+        if(NOT line MATCHES "[\"<]ui/desktop/")
             file(RELATIVE_PATH name ${ROOT} ${source})
             string(APPEND faults "\n  ${name}: ${line}")
         endif()

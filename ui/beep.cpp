@@ -1,6 +1,8 @@
 #include "ui/beep.hpp"
 
-#include <QApplication>
+#include <memory>
+
+#include "ui/desktop/bell.hpp"
 
 namespace tavix::ui {
 
@@ -10,7 +12,9 @@ int beeps = 0;
 
 void beep() {
     ++beeps;
-    QApplication::beep();
+    // The desktop is known once the program runs on it: the bell is made at the first beep.
+    static const std::unique_ptr<desktop::Bell> bell = desktop::makeBell();
+    bell->ring();
 }
 
 int beepCount() {

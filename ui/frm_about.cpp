@@ -10,6 +10,8 @@
 
 #include "ui/beep.hpp"
 #include "ui/control_table.hpp"
+#include "ui/desktop/title_bar.hpp"
+#include "ui/desktop/windows.hpp"
 #include "ui/desktop_link.hpp"
 #include "ui/window_look.hpp"
 #include "ui/window_placement.hpp"
@@ -91,6 +93,9 @@ void openTarget(const char* target) {
 }  // namespace
 
 frmAbout::frmAbout()
+    : frmAbout(desktop::titleBarsLeftToPrograms() ? TitleBar::Own : TitleBar::Desktop) {}
+
+frmAbout::frmAbout(TitleBar titleBar)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("frmAbout"));
@@ -105,6 +110,9 @@ frmAbout::frmAbout()
     setAttribute(Qt::WA_QuitOnClose, false);
 
     const Controls controls = buildControls(this, kControls);
+    if (titleBar == TitleBar::Own) {
+        desktop::addTitleBar(this);
+    }
     cmdOK_ = controls.get<QPushButton>("cmdOK");
     cmdOK_->setFocus();
     showFocusMarks(this);
@@ -165,10 +173,7 @@ void frmAbout::Form_Deactivate() {
         beep();
     }
     x11::expectActivation(this);
-    // On X11 the window takes the activation. On Wayland it can only ask: Qt hands the request
-    // to the compositor (xdg-activation), which may grant it or only mark the window.
-    raise();
-    activateWindow();
+    desktop::activate(this);
 }
 
 // Every way of closing ("Ok", Enter, Esc, the close box, Alt+F4) ends here.
@@ -179,8 +184,7 @@ void frmAbout::done(int result) {
     QDialog::done(result);
     if (wasActive && returnWindow && returnWindow->isVisible() &&
         !QCoreApplication::closingDown()) {
-        returnWindow->raise();
-        returnWindow->activateWindow();
+        desktop::activate(returnWindow);
     }
 }
 
@@ -220,13 +224,13 @@ void openAboutWindow() {
         about = new frmAbout;  // no owner
         x11::makeDialogOf(about, active);
         about->placeAtCentre(active);
+        desktop::setOwner(about, active);
     }
     if (active != nullptr && active != about) {
         about->setReturnWindow(active);
     }
     about->show();
-    about->raise();
-    about->activateWindow();
+    desktop::activate(about);
 }
 
 }  // namespace tavix::ui

@@ -16,7 +16,11 @@ namespace tavix::ui {
 class frmAbout : public QDialog {
     Q_OBJECT
   public:
+    // Its title bar: the desktop's, or the program's own where the desktop leaves the title
+    // bars to the programs (by default, as the desktop does).
+    enum class TitleBar { Desktop, Own };
     frmAbout();
+    explicit frmAbout(TitleBar titleBar);
 
     // The targets that the links hand to the desktop.
     static const char* const kEmailTarget;

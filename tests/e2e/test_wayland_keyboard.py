@@ -1,72 +1,26 @@
-"""The program natively on Wayland with a real keyboard: weston runs as a window of the X
-display (its X11 backend), so that keys sent to that window reach its Wayland clients as a
-seat's keyboard. After every way out of the save's dialogs (saved, saved over a file after
-"Sim", cancelled with Esc, failed) the main window is active again with the focus in the
-result area, and the next Ctrl+S opens the dialog again."""
+"""The program natively on Wayland with a real keyboard: weston runs as a window of an X
+display (its X11 backend, nested_wayland.py), so that keys sent to that window reach its
+Wayland clients as a seat's keyboard. After every way out of the save's dialogs (saved,
+saved over a file after "Sim", cancelled with Esc, failed) the main window is active again
+with the focus in the result area, and the next Ctrl+S opens the dialog again."""
 
-import ctypes
 import os
-import shutil
-import signal
-import subprocess
 import sys
-import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from tavix_e2e import Program, stop_process, temporary_home, wait_for, xdotool  # noqa: E402
+from tavix_e2e import Program, temporary_home, wait_for  # noqa: E402
+from nested_wayland import NestedDesktop  # noqa: E402
 from wayland_session import native_wayland  # noqa: E402
 
 import pyatspi  # noqa: E402
 
-LIBC = ctypes.CDLL(None, use_errno=True)
-PR_SET_PDEATHSIG = 1
 SMALL = "Total de 6 números primos: 11, 13, 17, 19, 23, 29"
 
 
-class NestedWeston:
-    """weston in a window of the X display, with its keyboard focus."""
-
-    def __enter__(self):
-        self.directory = tempfile.mkdtemp(prefix="tavix-weston-")
-        os.chmod(self.directory, 0o700)
-        config = os.path.join(self.directory, "weston.ini")
-        with open(config, "w") as f:
-            f.write("[core]\nidle-time=0\n[input-method]\npath=\n[shell]\npanel-position=none\n")
-        self.socket = "tavix-nested"
-        self.log = os.path.join(self.directory, "weston.log")
-        env = dict(os.environ, XDG_RUNTIME_DIR=self.directory)
-        # weston ends with this script, whatever way it ends: left behind, it would spin once
-        # its X display is gone.
-        self.process = subprocess.Popen(
-            ["weston", "--backend=x11-backend.so", "--use-pixman", "--width=1200",
-             "--height=960", f"--socket={self.socket}", f"--config={config}", f"--log={self.log}"],
-            env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            preexec_fn=lambda: LIBC.prctl(PR_SET_PDEATHSIG, signal.SIGTERM))
-        try:
-            socket = os.path.join(self.directory, self.socket)
-            wait_for(lambda: os.path.exists(socket), 15, what="weston's socket")
-            window = wait_for(lambda: xdotool("search", "--classname", "weston").split(), 15,
-                              what="weston's window")[0]
-            xdotool("windowactivate", "--sync", window)
-        except BaseException:
-            self.__exit__()
-            raise
-        return self
-
-    def client_env(self):
-        return {"XDG_RUNTIME_DIR": self.directory, "WAYLAND_DISPLAY": self.socket,
-                "QT_QPA_PLATFORM": "wayland", "XDG_SESSION_TYPE": "wayland"}
-
-    def __exit__(self, *exc):
-        stop_process(self.process)
-        shutil.rmtree(self.directory, ignore_errors=True)
-        return False
-
-
 def main():
-    with temporary_home() as documents, NestedWeston() as weston:
-        env = dict(weston.client_env(), HOME=os.path.dirname(documents))
+    with temporary_home() as documents, NestedDesktop("weston") as weston:
+        env = dict(weston.client_env(protocol_log=False), HOME=os.path.dirname(documents))
         with Program(env=env) as tavix:
             assert native_wayland(tavix.process.pid), "not on Qt's Wayland platform"
             window = tavix.window("Tavix", timeout=10)
