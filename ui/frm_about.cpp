@@ -10,12 +10,12 @@
 
 #include "ui/beep.hpp"
 #include "ui/control_table.hpp"
+#include "ui/desktop/desktop_link.hpp"
 #include "ui/desktop/title_bar.hpp"
+#include "ui/desktop/window_placement.hpp"
 #include "ui/desktop/windows.hpp"
-#include "ui/desktop_link.hpp"
+#include "ui/desktop/x11_window_hints.hpp"
 #include "ui/window_look.hpp"
-#include "ui/window_placement.hpp"
-#include "ui/x11_window_hints.hpp"
 
 namespace tavix::ui {
 
@@ -222,9 +222,8 @@ void openAboutWindow() {
     frmAbout* about = aboutWindow();
     if (about == nullptr) {
         about = new frmAbout;  // no owner
-        x11::makeDialogOf(about, active);
-        about->placeAtCentre(active);
         desktop::setOwner(about, active);
+        about->placeAtCentre(active);
     }
     if (active != nullptr && active != about) {
         about->setReturnWindow(active);

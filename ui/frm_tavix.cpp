@@ -13,13 +13,13 @@
 #include "core/computations.hpp"
 #include "core/texts.hpp"
 #include "ui/control_table.hpp"
+#include "ui/desktop/window_placement.hpp"
 #include "ui/digit_line_edit.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/message_box.hpp"
 #include "ui/result/result_view.hpp"
 #include "ui/screen_reader.hpp"
 #include "ui/window_look.hpp"
-#include "ui/window_placement.hpp"
 
 namespace tavix::ui {
 

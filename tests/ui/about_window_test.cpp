@@ -16,7 +16,7 @@
 
 #include "support/qt_helpers.hpp"
 #include "ui/beep.hpp"
-#include "ui/desktop_link.hpp"
+#include "ui/desktop/desktop_link.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/frm_tavix.hpp"
 #include "ui/window_look.hpp"

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "support/qt_helpers.hpp"
+#include "ui/desktop/window_placement.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/frm_tavix.hpp"
-#include "ui/window_placement.hpp"
 
 using tavix::testing::addRow;
 using tavix::testing::control;

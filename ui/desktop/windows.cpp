@@ -4,6 +4,7 @@
 #include <QWindow>
 
 #include "ui/desktop/wayland_client.hpp"
+#include "ui/desktop/x11_window_hints.hpp"
 
 namespace tavix::ui::desktop {
 
@@ -18,6 +19,7 @@ void activate(QWidget* window) {
 }
 
 void setOwner(QWidget* window, QWidget* owner) {
+    x11::makeDialogOf(window, owner);
     if (WaylandClient::get() == nullptr || owner == nullptr || owner->windowHandle() == nullptr) {
         return;
     }

@@ -11,10 +11,11 @@ namespace tavix::ui::desktop {
 // that holds the keyboard focus, and the compositor decides.
 void activate(QWidget* window);
 
-// Tells a Wayland compositor that the top-level `window` belongs to `owner`
-// (xdg_toplevel.set_parent): the desktop then counts it as part of the owner, with no entry
-// of its own in its task bar. The widget itself keeps no Qt parent. Call before `window` is
-// first shown. Does nothing elsewhere.
+// Tells the desktop that the top-level `window`, not shown yet, belongs to `owner`: on X11 as
+// a dialog of it (x11::makeDialogOf), on Wayland as its child (xdg_toplevel.set_parent). The
+// desktop then keeps it in front of the owner, with no entry of its own in its task bar. The
+// widget itself keeps no Qt parent: it stays modeless, and the owner can be activated and
+// closed.
 void setOwner(QWidget* window, QWidget* owner);
 
 // Whether the desktop leaves the title bars to the programs: a Wayland compositor that does

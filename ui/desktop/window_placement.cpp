@@ -1,4 +1,4 @@
-#include "ui/window_placement.hpp"
+#include "ui/desktop/window_placement.hpp"
 
 #include <QAbstractNativeEventFilter>
 #include <QDeadlineTimer>

@@ -1,4 +1,4 @@
-#include "ui/x11_window_hints.hpp"
+#include "ui/desktop/x11_window_hints.hpp"
 
 #include <QAbstractNativeEventFilter>
 #include <QDeadlineTimer>

@@ -1,4 +1,4 @@
-#include "ui/desktop_link.hpp"
+#include "ui/desktop/desktop_link.hpp"
 
 #include <QDesktopServices>
 #include <QString>
