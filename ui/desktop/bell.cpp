@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include <canberra.h>
+#include <system_error>
 #include <thread>
 
 #include "gtk-shell-bell-client.h"
@@ -45,10 +46,14 @@ class SoundThemeBell : public Bell {
         }
         // Without a sound server the sound is played on the caller's thread, to its end:
         // not on the window's.
-        std::thread([] {
-            ca_context_play(context, 0, CA_PROP_EVENT_ID, "bell-window-system",
-                            CA_PROP_EVENT_DESCRIPTION, "Sinal sonoro", nullptr);
-        }).detach();
+        // With no thread to be had (little memory) the bell stays silent; the hold goes on.
+        try {
+            std::thread([] {
+                ca_context_play(context, 0, CA_PROP_EVENT_ID, "bell-window-system",
+                                CA_PROP_EVENT_DESCRIPTION, "Sinal sonoro", nullptr);
+            }).detach();
+        } catch (const std::system_error&) {
+        }
     }
 };
 
