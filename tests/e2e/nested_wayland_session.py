@@ -14,7 +14,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from tavix_e2e import SKIP, Program, artifacts_dir, temporary_home, wait_for  # noqa: E402
+from tavix_e2e import SKIP, Program, _walk, artifacts_dir, temporary_home, wait_for  # noqa: E402
 from nested_wayland import BellSound, NestedDesktop, ProtocolLog  # noqa: E402
 from wayland_session import native_wayland  # noqa: E402
 
@@ -194,14 +194,6 @@ def session(desktop, nested, sound, log_path, env):
         assert nested.process.poll() is None, f"{desktop}'s compositor ended"
         assert status == 0, f"ended with {status}"
         assert bells() == before + 1, "a bell at the end"
-
-
-def _walk(node):
-    yield node
-    for i in range(node.childCount):
-        child = node.getChildAtIndex(i)
-        if child is not None:
-            yield from _walk(child)
 
 
 if __name__ == "__main__":

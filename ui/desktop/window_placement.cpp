@@ -6,33 +6,23 @@
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
-#include <QtGui/qguiapplication_platform.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <thread>
 #include <xcb/xcb.h>
 
+#include "ui/desktop/xcb_connection.hpp"
+
 namespace tavix::ui {
 
 namespace {
 
-template <typename Reply>
-using Owned = std::unique_ptr<Reply, decltype(&std::free)>;
-
-xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
-    const Owned<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(
-            connection,
-            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
-            nullptr),
-        &std::free);
-    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-}
+using x11::atom;
+using x11::Owned;
 
 Owned<xcb_get_property_reply_t> property(xcb_connection_t* connection, xcb_window_t window,
                                          xcb_atom_t name, xcb_atom_t type, std::uint32_t length) {
@@ -51,11 +41,6 @@ bool supportedByWindowManager(xcb_connection_t* connection, xcb_window_t root, x
     const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(supported.get()));
     const int count = xcb_get_property_value_length(supported.get()) / 4;
     return std::find(atoms, atoms + count, what) != atoms + count;
-}
-
-xcb_connection_t* x11Connection() {
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 != nullptr ? x11->connection() : nullptr;
 }
 
 // left, right, top, bottom in _NET_FRAME_EXTENTS; empty when the window has none (yet).
@@ -85,7 +70,7 @@ class FrameCorrection : public QObject, public QAbstractNativeEventFilter {
         : QObject(window),
           window_(window),
           id_(static_cast<xcb_window_t>(window->winId())),
-          extents_(atom(x11Connection(), "_NET_FRAME_EXTENTS")),
+          extents_(atom(x11::connection(), "_NET_FRAME_EXTENTS")),
           assumed_(assumed),
           area_(area),
           shown_(2000) {
@@ -101,7 +86,7 @@ class FrameCorrection : public QObject, public QAbstractNativeEventFilter {
             event->atom != extents_ || event->state != XCB_PROPERTY_NEW_VALUE) {
             return false;
         }
-        const std::optional<QMargins> device = readFrameExtents(x11Connection(), id_, extents_);
+        const std::optional<QMargins> device = readFrameExtents(x11::connection(), id_, extents_);
         if (device && window_->windowHandle() != nullptr) {
             const QMargins frame =
                 inWidgetPixels(*device, window_->windowHandle()->devicePixelRatio());
@@ -128,7 +113,7 @@ class FrameCorrection : public QObject, public QAbstractNativeEventFilter {
 // exists but is not mapped yet: the manager answers the request by setting
 // _NET_FRAME_EXTENTS on it, at once in practice.
 QMargins x11FrameExtents(QWindow* window) {
-    xcb_connection_t* connection = x11Connection();
+    xcb_connection_t* connection = x11::connection();
     if (connection == nullptr) {
         return {};
     }
@@ -196,8 +181,7 @@ void placeAtScreenCentre(QWidget* window, const QWidget* screenOf, const QMargin
     }
     const QRect area = screen->availableGeometry();
     window->setGeometry(centredClientRect(area, window->size(), frame));
-    if (!told && x11Connection() != nullptr &&
-        QGuiApplication::platformName() == QLatin1String("xcb") && !window->isVisible()) {
+    if (!told && x11::connection() != nullptr && !window->isVisible()) {
         new FrameCorrection(window, frame, area);
     }
 }

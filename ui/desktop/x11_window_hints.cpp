@@ -6,34 +6,16 @@
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
-#include <QtGui/qguiapplication_platform.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <xcb/xcb.h>
+
+#include "ui/desktop/xcb_connection.hpp"
 
 namespace tavix::ui::x11 {
 
 namespace {
-
-xcb_connection_t* connection() {
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
-        return nullptr;
-    }
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 != nullptr ? x11->connection() : nullptr;
-}
-
-xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
-    const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
-        xcb_intern_atom_reply(
-            connection,
-            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
-            nullptr),
-        &std::free);
-    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-}
 
 // How long a window that asked for the activation back waits for it, and how long it keeps it
 // unchallenged once it has it: the window manager's own answers to the click that started the
@@ -103,7 +85,7 @@ class HoldFilter : public QAbstractNativeEventFilter {
 
   private:
     void focusIfOurs(xcb_window_t window) {
-        const std::unique_ptr<xcb_get_input_focus_reply_t, decltype(&std::free)> focus(
+        const Owned<xcb_get_input_focus_reply_t> focus(
             xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr),
             &std::free);
         if (!focus || focus->focus == window) {
