@@ -13,7 +13,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from tavix_e2e import (BellCounter, Program, active_window, artifacts_dir,  # noqa: E402
-                       click_at, client_geometry, frame_extents, message,
+                       click_at, client_geometry, frame_extents,
                        offset_from_screen_centre, temporary_home, wait_active, wait_for,
                        window_manager_running, window_title, xdotool, xprop)
 from test_desktops import fill_in  # noqa: E402
@@ -93,19 +93,8 @@ def stable(read, what):
     return wait_for(settled, interval=0.1, what=what)
 
 
-def focus_to(tavix, name, role, key="Tab"):
-    """Presses Tab until the control named `name` has the keyboard focus."""
-    node = tavix.find(name, role)
-    for _ in range(10):
-        if tavix.has_focus(node):
-            return node
-        tavix.key(key)
-        time.sleep(0.1)
-    return tavix.focus_in(name, role)
-
-
 def about_window(tavix, bells, main_id):
-    focus_to(tavix, "?", "push button")
+    tavix.tab_to("?", "push button")
     tavix.key("space")
     about_id = wait_active(ABOUT, "the about window active after ?")
     about = tavix.window(ABOUT)
@@ -158,28 +147,6 @@ def about_window(tavix, bells, main_id):
     return offset, backs
 
 
-def dialogs(tavix, main_id):
-    # "Verificar" on 7: its message box active, then the main window after Enter.
-    focus_to(tavix, "Número", "text")
-    tavix.key("ctrl+a")
-    tavix.type_text("7")
-    focus_to(tavix, "Verificar", "push button")
-    tavix.key("space")
-    wait_for(lambda: active_window() not in (None, main_id) and message(tavix) and
-             window_title(active_window()) == "Tavix", what="the message box active")
-    assert "7 é um número primo" in message(tavix), message(tavix)
-    tavix.key("Return")
-    wait_for(lambda: active_window() == main_id, what="the main window active after the box")
-
-    # Ctrl+S in the result area: the save dialog active; Esc: the keyboard back there.
-    result = focus_to(tavix, "Resultado", "text")
-    tavix.key("ctrl+s")
-    wait_active("Salvar como", "the save dialog active")
-    tavix.key("Escape")
-    wait_for(lambda: active_window() == main_id and tavix.has_focus(result),
-             what="the keyboard back in the result area")
-
-
 def main():
     started = time.monotonic()
     wait_for(window_manager_running, what="a window manager on the display")
@@ -190,7 +157,10 @@ def main():
         main_offset = centred(main_id, "the main window")
         fill_in(tavix)
         about_offset, backs = about_window(tavix, bells, main_id)
-        dialogs(tavix, main_id)
+        tavix.verify_and_save(
+            lambda: active_window() == main_id,
+            lambda: active_window() not in (None, main_id) and window_title(active_window()) == "Tavix",
+            lambda: window_title(active_window()) == "Salvar como")
         tavix.key("alt+F4")
         assert tavix.wait_exit(10) == 0
     print(f"{DESKTOP}: main window off centre {main_offset}, about window {about_offset}, "

@@ -16,12 +16,12 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from tavix_e2e import SKIP, Program, _walk, artifacts_dir, temporary_home, wait_for  # noqa: E402
 from nested_wayland import BellSound, NestedDesktop, ProtocolLog  # noqa: E402
+from test_desktops import fill_in  # noqa: E402
 from wayland_session import native_wayland  # noqa: E402
 
 import pyatspi  # noqa: E402
 
 ABOUT_GREY = (240, 240, 240)
-LISTING = "Total de 6 números primos: 11, 13, 17, 19, 23, 29"
 
 
 def main():
@@ -64,33 +64,15 @@ def session(desktop, nested, sound, log_path, env):
             rings them as the user has set it, or played from the sound theme."""
             return protocol.bells() + sound.count()
 
-        def tab_to(node, key="Tab"):
-            for _ in range(16):
-                if tavix.has_focus(node):
-                    return
-                tavix.key(key)
-                time.sleep(0.1)
-            assert tavix.has_focus(node), f"{node.name} never got the focus"
-
         # Start: the main window active, the caret in "De:".
         main = wait_for(active("Tavix", "frame"), 15, what="the main window active")
         tavix.focus_in("De:")
 
         # A typed listing, then the table of 360.
-        tavix.type_text("10")
-        tavix.key("Tab")
-        tavix.type_text("30")
-        tavix.key("Return")
-        result = tavix.find("Resultado", "text")
-        wait_for(lambda: tavix.text(result) == LISTING, what="the listing")
-        number = tavix.find("Número", "text")
-        tab_to(number)
-        tavix.type_text("360")
-        tavix.key("Return")
-        wait_for(lambda: tavix.factor_rows() == tavix.FACTORS_OF_360, what="the table of 360")
+        fill_in(tavix, activate=False)
 
         # "?" from the keyboard: the about window active, "Ok" focused.
-        tab_to(tavix.find("?", "push button"))
+        tavix.tab_to("?", "push button")
         tavix.key("space")
         about = wait_for(active("Sobre o Tavix"), 10, what="the about window active")
         ok = tavix.focus_in("Ok", "push button", root=about)
@@ -163,29 +145,18 @@ def session(desktop, nested, sound, log_path, env):
         time.sleep(0.5)
         assert bells() == before + 1, "a bell on closing the about window"
 
-        # "Verificar" on 7: its message box active, then the main window after Enter.
-        tab_to(number)
-        tavix.key("ctrl+a")
-        tavix.type_text("7")
-        tab_to(tavix.find("Verificar", "push button"))
-        tavix.key("space")
-        wait_for(active("Tavix", "alert"), 10, what="the message box active")
-        if kwin is not None and frame["minimizable"]:
-            # kwin's minimize box is its own: a plain Qt message box has one too.
-            windows = nested.kwin_windows()
-            # kwin tells windows of the same title apart by a number after it ("Tavix <2>").
-            box = [w for w in windows if w["caption"].startswith("Tavix") and w["transient"]]
-            assert box and box[0]["minimizable"], windows
-        tavix.key("Return")
-        wait_for(active("Tavix", "frame"), 5, what="the main window active after the box")
+        # "Verificar" on 7 and its message box, then Ctrl+S and Esc in the result area.
+        def box_active():
+            box = active("Tavix", "alert")()
+            if box and kwin is not None and frame["minimizable"]:
+                # kwin's minimize box is its own: a plain Qt message box has one too.
+                # (kwin tells windows of the same title apart by a number: "Tavix <2>".)
+                windows = nested.kwin_windows()
+                assert any(w["caption"].startswith("Tavix") and w["transient"] and
+                           w["minimizable"] for w in windows), windows
+            return box
 
-        # Ctrl+S in the result area: "Salvar como" active; Esc: the keyboard back there.
-        tab_to(result, "shift+Tab")
-        tavix.key("ctrl+s")
-        wait_for(active("Salvar como"), 10, what="the save dialog active")
-        tavix.key("Escape")
-        wait_for(lambda: active("Tavix", "frame")() and tavix.has_focus(result), 5,
-                 what="the keyboard back in Resultado")
+        tavix.verify_and_save(active("Tavix", "frame"), box_active, active("Salvar como"))
         tavix.screenshot(f"{desktop}_wayland.png")
 
         # Alt+F4 ends the program.

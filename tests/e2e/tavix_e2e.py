@@ -281,10 +281,12 @@ class Program:
     def type_text(self, text):
         xdotool("type", "--delay", "30", text)
 
-    def list_interval(self, first, last):
-        """Activates the main window and, from the keyboard as a user would, types `first` into
-        De:, Tab, `last` into Até:, and Enter. Returns the result area's accessible."""
-        self.activate("Tavix")
+    def list_interval(self, first, last, activate=True):
+        """Activates the main window (unless told not to) and, from the keyboard as a user
+        would, types `first` into De:, Tab, `last` into Até:, and Enter. Returns the result
+        area's accessible."""
+        if activate:
+            self.activate("Tavix")
         self.focus_in("De:")
         self.type_text(str(first))
         self.key("Tab")
@@ -295,6 +297,38 @@ class Program:
     def key(self, *keys):
         for k in keys:
             xdotool("key", "--delay", "30", k)
+
+    def tab_to(self, name, role=None, key="Tab"):
+        """Presses `key` (Tab) until the control named `name` has the keyboard focus; returns
+        its accessible."""
+        node = self.find(name, role)
+        for _ in range(16):
+            if self.has_focus(node):
+                return node
+            self.key(key)
+            time.sleep(0.1)
+        return self.focus_in(name, role)
+
+    def verify_and_save(self, main_active, box_active, save_active):
+        """From the keyboard, with the main window active: "Verificar" on 7, its message box
+        active (`box_active()`), Enter, the main window active again (`main_active()`); Ctrl+S
+        in the result area, the save dialog active (`save_active()`), Esc, the keyboard back
+        in the result area."""
+        self.tab_to("Número", "text")
+        self.key("ctrl+a")
+        self.type_text("7")
+        self.tab_to("Verificar", "push button")
+        self.key("space")
+        wait_for(box_active, 10, what="the message box active")
+        assert "7 é um número primo" in message(self), message(self)
+        self.key("Return")
+        wait_for(main_active, 5, what="the main window active after the box")
+        result = self.tab_to("Resultado", "text", "shift+Tab")
+        self.key("ctrl+s")
+        wait_for(save_active, 10, what="the save dialog active")
+        self.key("Escape")
+        wait_for(lambda: main_active() and self.has_focus(result), 5,
+                 what="the keyboard back in the result area")
 
     def answer_yes(self, timeout=10.0):
         """Answers "Sim" to the question on the screen with Alt+S, as a user would, and again

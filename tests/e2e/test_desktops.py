@@ -22,10 +22,12 @@ MAIN_BACKGROUND = (224, 224, 224)
 
 # -- the themes ------------------------------------------------------------------------------
 
-def fill_in(tavix):
-    """10 to 30 listed, 360 factored, from the keyboard."""
-    result = tavix.list_interval(10, 30)
-    wait_for(lambda: tavix.text(result).startswith("Total de 6"), what="the listing")
+def fill_in(tavix, activate=True):
+    """10 to 30 listed, 360 factored, from the keyboard (the main window made active first,
+    where it is an X window)."""
+    result = tavix.list_interval(10, 30, activate)
+    wait_for(lambda: tavix.text(result) == "Total de 6 números primos: 11, 13, 17, 19, 23, 29",
+             what="the listing")
     tavix.key("Tab", "Tab", "Tab", "Tab")
     tavix.type_text("360")
     tavix.key("Return")

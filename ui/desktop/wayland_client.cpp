@@ -142,11 +142,6 @@ bool WaylandClient::offers(const char* name) const {
     return std::find(globals_.begin(), globals_.end(), name) != globals_.end();
 }
 
-void WaylandClient::dispatchPending() {
-    // Qt's own thread reads the connection; what it read for this queue waits here.
-    wl_display_dispatch_queue_pending(display_, queue_);
-}
-
 void WaylandClient::flush() {
     wl_display_flush(display_);
 }
@@ -165,7 +160,11 @@ QWindow* WaylandClient::focusWindow() {
 }
 
 bool WaylandClient::activate(QWindow* target) {
-    dispatchPending();
+    // The word of the focus sent to Qt's keyboard may have been read without that sent to this
+    // one: a round trip brings everything the compositor has sent so far.
+    if (wl_display_roundtrip_queue(display_, queue_) < 0) {
+        return false;
+    }
     wl_surface* surface = surfaceOf(target);
     QWindow* focused = focusWindow();
     if (surface == nullptr || focused == nullptr) {

@@ -62,7 +62,6 @@ class WaylandClient {
     void global(wl_registry* registry, std::uint32_t name, const char* interface,
                 std::uint32_t version);
     void seatCapabilities(std::uint32_t capabilities);
-    void dispatchPending();
     // The program's window whose surface holds the keyboard focus, if any.
     QWindow* focusWindow();
 
