@@ -294,6 +294,15 @@ class Program:
         self.key("Return")
         return self.find("Resultado", "text")
 
+    def list_whole_range(self):
+        """Lists 0 to 2147483647 from the keyboard, waits for its head in Resultado and moves
+        the focus there with Tab; returns the result area's accessible."""
+        result = self.list_interval(0, 2147483647)
+        wait_for(lambda: whole_range_shown(result), 30, what="the whole range in Resultado")
+        self.key("Tab", "Tab", "Tab")
+        wait_for(lambda: self.has_focus(result), what="the focus in Resultado")
+        return result
+
     def key(self, *keys):
         for k in keys:
             xdotool("key", "--delay", "30", k)
@@ -358,6 +367,14 @@ class Program:
 
 
 # -- the display and its windows -------------------------------------------------------------
+
+# The head of the whole range's listing.
+WHOLE_HEAD = "Total de 105097565 números primos: 2, 3, 5, 7, 11"
+
+
+def whole_range_shown(result):
+    return result.queryText().getText(0, len(WHOLE_HEAD)) == WHOLE_HEAD
+
 
 def stop_process(process, timeout=10):
     """Ends a helper process (a screen reader, a compositor): asked first, killed if it lingers."""

@@ -10,9 +10,8 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from tavix_e2e import Program, save_as, wait_for, xdotool  # noqa: E402
+from tavix_e2e import Program, save_as, wait_for, whole_range_shown, xdotool  # noqa: E402
 
-WHOLE_HEAD = "Total de 105097565 números primos: 2, 3, 5, 7, 11"
 SAVED_HEAD = b"Total de 664579 n\xc3\xbameros primos: 2, 3, 5, 7, 11, "
 SAVED_TAIL = b", 9999971, 9999973, 9999991"
 SAVED_SIZE = 5891726
@@ -48,7 +47,7 @@ def main():
 
     with Program() as tavix:
         result = tavix.list_interval(0, 2147483647)
-        wait_for(lambda: result.queryText().getText(0, len(WHOLE_HEAD)) == WHOLE_HEAD, 30,
+        wait_for(lambda: whole_range_shown(result), 30,
                  what="the whole range in Resultado")
         text = result.queryText()
         assert text.characterCount == 1203807729, text.characterCount
