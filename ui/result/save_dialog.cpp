@@ -194,6 +194,13 @@ bool saveResultTo(QWidget* parent, const ResultTextPtr& text, const QString& pat
     std::atomic<bool> done{false};
     SaveOutcome outcome;
     const std::string target = QFile::encodeName(path).toStdString();
+    QProgressDialog progress(QStringLiteral("Salvando o resultado em %1…").arg(quoted(path)),
+                             QStringLiteral("Cancelar"), 0, 1000, parent);
+    setUpProgress(progress, control);
+    // Its window made now, before the save takes its buffers: with little memory, Qt does not
+    // survive an allocation that fails as it makes a window (the icon it hands the desktop).
+    progress.winId();
+
     std::jthread saver;
     try {
         saver = std::jthread([&] {
@@ -204,10 +211,6 @@ bool saveResultTo(QWidget* parent, const ResultTextPtr& text, const QString& pat
         outcome = saveText(text, target, control);  // no thread to be had: here, then
         done = true;
     }
-
-    QProgressDialog progress(QStringLiteral("Salvando o resultado em %1…").arg(quoted(path)),
-                             QStringLiteral("Cancelar"), 0, 1000, parent);
-    setUpProgress(progress, control);
 
     QEventLoop loop;
     QTimer tick;
