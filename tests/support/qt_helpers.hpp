@@ -42,6 +42,16 @@ inline bool showActive(QWidget* window) {
 }
 
 // Types `digits` into an emptied box, key by key.
+// The object names the focus passes through as `key` is pressed `presses` times.
+inline QString focusOrder(int presses, Qt::Key key = Qt::Key_Tab) {
+    QStringList order;
+    for (int i = 0; i < presses; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), key);
+        order << QApplication::focusWidget()->objectName();
+    }
+    return order.join(' ');
+}
+
 inline void type(QLineEdit* box, const char* digits) {
     box->setFocus();
     box->clear();

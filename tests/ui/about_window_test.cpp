@@ -280,12 +280,7 @@ class AboutWindowTest : public QObject {
         // "?" left the main window's focus in the first number box.
         QCOMPARE(main_->focusWidget(), main_->findChild<QWidget*>("txtIni"));
         // Tab: "Ok", the icon, then the links, and round again; Shift+Tab the other way.
-        QStringList order;
-        for (int i = 0; i < 6; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            order << QApplication::focusWidget()->objectName();
-        }
-        QCOMPARE(order.join(' '),
+        QCOMPARE(tavix::testing::focusOrder(6),
                  QStringLiteral("picIcon lblEmail lblLink3 lblLink2 lblLink1 cmdOK"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
         QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("lblLink1"));
